@@ -1,0 +1,10 @@
+#!/usr/bin/env bash
+# Sets up the machine (once) and builds both the Windows and the native trees.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+bash scripts/setup.sh
+cmake --preset native >/dev/null
+cmake --build --preset native -j"$(nproc)"
+cmake --preset windows >/dev/null
+cmake --build --preset windows -j"$(nproc)"

@@ -1,0 +1,14 @@
+#!/usr/bin/env bash
+# Builds everything and runs every test: the native ones first, then the
+# Windows ones under Wine and Xvfb with a prefix of this run's own.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+bash scripts/build.sh
+
+ctest --test-dir build/native --output-on-failure -j"$(nproc)"
+
+. scripts/wine-env.sh
+wine_env_start "$root/build/wineprefix"
+trap wine_env_stop EXIT
+ctest --test-dir build/win --output-on-failure -j"$(nproc)"

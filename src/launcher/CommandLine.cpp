@@ -1,0 +1,56 @@
+#include "launcher/CommandLine.h"
+
+namespace {
+
+bool IsSeparator(char c) {
+    const auto u = static_cast<unsigned char>(c);
+    return u >= 1 && u <= 32;
+}
+
+// Reads one word from pos; returns the word and leaves pos after it.
+std::string NextWord(const std::string& line, size_t& pos) {
+    for (;;) {
+        while (pos < line.size() && IsSeparator(line[pos])) ++pos;
+        if (pos + 1 < line.size() && line[pos] == '"' && line[pos + 1] == '"')
+            pos += 2;
+        else
+            break;
+    }
+    std::string word;
+    while (pos < line.size() && line[pos] != '\0' && !IsSeparator(line[pos])) {
+        if (line[pos] == '"') {
+            ++pos;
+            while (pos < line.size() && line[pos] != '\0' && line[pos] != '"') word += line[pos++];
+            if (pos < line.size() && line[pos] == '"') ++pos;
+        } else {
+            word += line[pos++];
+        }
+    }
+    return word;
+}
+
+}  // namespace
+
+TCommandLine::TCommandLine(const std::string& line) {
+    size_t pos = 0;
+    NextWord(line, pos);  // the program name
+    for (;;) {
+        std::string word = NextWord(line, pos);
+        if (word.empty()) break;
+        args_.push_back(std::move(word));
+    }
+}
+
+const std::string& TCommandLine::Arg(int index) const {
+    static const std::string empty;
+    if (index < 1 || index > Count()) return empty;
+    return args_[static_cast<size_t>(index - 1)];
+}
+
+std::string TCommandLine::ModeName() const { return LowerAscii(Arg(1)); }
+
+std::string LowerAscii(std::string text) {
+    for (char& c : text)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return text;
+}

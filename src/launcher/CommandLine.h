@@ -1,0 +1,24 @@
+// Command-line words as the program has always split them: separators are
+// characters 1 to 32, double quotes open and close quoted stretches and are
+// dropped, no escape character, an empty quoted word ("") where a word would
+// begin is skipped, and the count stops at the first empty word.
+#pragma once
+#include <string>
+#include <vector>
+
+class TCommandLine {
+public:
+    // line: the whole command line, program name first.
+    explicit TCommandLine(const std::string& line);
+
+    int Count() const { return static_cast<int>(args_.size()); }
+    // 1..Count(): the words after the program name; anything else is empty.
+    const std::string& Arg(int index) const;
+    // Argument 1 lower-cased (ASCII letters only), for comparing mode names.
+    std::string ModeName() const;
+
+private:
+    std::vector<std::string> args_;
+};
+
+std::string LowerAscii(std::string text);

@@ -1,0 +1,83 @@
+#include "launcher/Program.h"
+
+#include <windows.h>
+#include <ole2.h>
+#include <shellapi.h>
+
+#include <memory>
+
+#include "launcher/LastResort.h"
+#include "launcher/Modes.h"
+#include "shell/Application.h"
+#include "shell/MainForm.h"
+#include "util/Guard.h"
+#include "util/ShellKit.h"
+#include "util/Utf.h"
+
+namespace {
+
+class OleSession {
+public:
+    OleSession() : ok_(SUCCEEDED(OleInitialize(nullptr))) {}
+    ~OleSession() { if (ok_) OleUninitialize(); }
+    OleSession(const OleSession&) = delete;
+    OleSession& operator=(const OleSession&) = delete;
+
+private:
+    bool ok_;
+};
+
+void RemoveLeftOverRenamer() {
+    const std::string renamer = TShellKit::GetAppPath() + "vadrome-rename.exe";
+    if (!TShellKit::FileExists(renamer)) return;
+    TShellKit::ProcessMessagesAndSleep(330);
+    Guarded([&] { TShellKit::KillProcess(TShellKit::FindProcessByPath(renamer)); });
+    Guarded([&] { TShellKit::DeleteFileQuiet(renamer); });
+}
+
+void RelaunchThroughShell() {
+    const int show = TShellKit::GetStartupShowCommand() + RelaunchShowBase;
+    ShellExecuteW(nullptr, L"open", Widen(TShellKit::GetExeFileName()).c_str(), nullptr, nullptr, show);
+    TShellKit::ProcessMessages();
+    TShellKit::KillSelf();
+}
+
+int RunRunner() {
+    TApplication& application = TApplication::Instance();
+    application.Initialize();
+    application.SetToolWindowStyle(true);
+    auto mainForm = std::make_unique<TfrmMain>();
+    frmMain = mainForm.get();
+    const int code = application.Run();
+    frmMain = nullptr;
+    return code;
+}
+
+int RunCommandLine(const TCommandLine& args) {
+    try {
+        DispatchCommandLine(args);
+    } catch (const std::exception& error) {
+        HandleEscapedError(&error);
+    } catch (...) {
+        HandleEscapedError(nullptr);
+    }
+    TShellKit::KillSelf();
+    return 0;
+}
+
+}  // namespace
+
+int RunProgram() {
+    TShellKit::RequireWin2000();
+    SetCurrentDirectoryW(Widen(TShellKit::GetAppDir()).c_str());
+    // Before any browser control exists.
+    OleSession ole;
+
+    const TCommandLine args(Narrow(GetCommandLineW()));
+    if (args.Count() >= 1) return RunCommandLine(args);
+
+    RemoveLeftOverRenamer();
+    if (TShellKit::GetStartupShowCommand() >= RelaunchShowBase) return RunRunner();
+    RelaunchThroughShell();
+    return 0;
+}

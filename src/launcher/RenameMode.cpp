@@ -1,0 +1,3 @@
+#include "launcher/Modes.h"
+
+void RunRenameMode(const TCommandLine&) {}

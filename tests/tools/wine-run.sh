@@ -1,0 +1,8 @@
+#!/usr/bin/env bash
+# Runs a Windows program under Wine for CTest. The test script sets
+# WINEPREFIX and DISPLAY for the run; alone, a prefix in the build tree is used.
+here=$(cd "$(dirname "$0")" && pwd)
+export WINEPREFIX=${WINEPREFIX:-$here/../../build/wineprefix}
+export WINEDEBUG=${WINEDEBUG:--all}
+export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree=d}
+exec wine "$@"
