@@ -1,0 +1,2 @@
+// TShellKit: browser commands.
+#include "util/ShellKit.h"

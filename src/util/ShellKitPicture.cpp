@@ -1,0 +1,2 @@
+// TShellKit: picture loading.
+#include "util/ShellKit.h"

@@ -1,0 +1,2 @@
+// TShellKit: resource stamping of another executable.
+#include "util/ShellKit.h"
