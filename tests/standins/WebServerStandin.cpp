@@ -1,0 +1,183 @@
+// Stand-in for the distribution's Apache.exe in tests and the demo. Behaves
+// as the runner expects of the real server: reads the file named by -f, runs
+// as a parent and one serving child of the same executable, and a parent whose
+// server cannot listen ends at once with a non-zero code. Serves static files
+// only; .php pages go out as they are.
+#include <windows.h>
+
+#include <string>
+
+#include "StandinNet.h"
+#include "StandinText.h"
+#include "util/Utf.h"
+
+namespace {
+
+constexpr const char* ChildSwitch = "--standin-child";
+constexpr int ExitBadConfig = 2;
+constexpr int ExitCannotListen = 1;
+
+struct TOptions {
+    std::string ConfigFile;
+    bool Child = false;
+};
+
+TOptions ReadOptions() {
+    TOptions options;
+    const auto args = standin::CommandLineArgs();
+    for (size_t i = 1; i < args.size(); ++i) {
+        if (args[i] == "-f" && i + 1 < args.size()) options.ConfigFile = args[++i];
+        else if (args[i] == ChildSwitch) options.Child = true;
+    }
+    return options;
+}
+
+std::string StatusText(int status) {
+    switch (status) {
+    case 200: return "OK";
+    case 301: return "Moved Permanently";
+    case 400: return "Bad Request";
+    case 404: return "Not Found";
+    default: return "Not Implemented";
+    }
+}
+
+struct TReply {
+    int Status = 200;
+    std::string ContentType = "text/html";
+    std::string Body;
+    std::string Location;
+};
+
+TReply ErrorReply(int status) {
+    TReply reply;
+    reply.Status = status;
+    reply.Body = "<html><body><h1>" + std::to_string(status) + " " + StatusText(status) + "</h1></body></html>\n";
+    return reply;
+}
+
+bool IsDirectory(const std::string& path) {
+    const DWORD attributes = GetFileAttributesW(Widen(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::string WithBackslashes(std::string path) {
+    for (char& c : path)
+        if (c == '/') c = '\\';
+    return path;
+}
+
+TReply FileReply(const std::string& file) {
+    const auto body = standin::ReadWholeFile(file);
+    if (!body) return ErrorReply(404);
+    TReply reply;
+    reply.ContentType = standin::ContentTypeFor(file);
+    reply.Body = *body;
+    return reply;
+}
+
+TReply DirectoryReply(const std::string& folder, const std::string& target) {
+    const std::string path = target.substr(0, target.find_first_of("?#"));
+    if (path.back() != '/') {
+        TReply reply = ErrorReply(301);
+        reply.Location = path + "/";
+        return reply;
+    }
+    for (const char* index : {"index.html", "index.htm", "index.php"}) {
+        const std::string file = folder + "\\" + index;
+        if (!IsDirectory(file) && GetFileAttributesW(Widen(file).c_str()) != INVALID_FILE_ATTRIBUTES)
+            return FileReply(file);
+    }
+    return ErrorReply(404);
+}
+
+TReply Answer(const std::string& documentRoot, const std::string& target) {
+    const auto relative = standin::TargetToRelativePath(target);
+    if (!relative) return ErrorReply(400);
+    std::string path = WithBackslashes(documentRoot);
+    while (!path.empty() && path.back() == '\\') path.pop_back();
+    path += '\\';
+    path += WithBackslashes(*relative);
+    while (path.back() == '\\') path.pop_back();
+    if (IsDirectory(path)) return DirectoryReply(path, target);
+    return FileReply(path);
+}
+
+std::string Serialize(const TReply& reply, bool withBody) {
+    std::string head = "HTTP/1.1 " + std::to_string(reply.Status) + " " + StatusText(reply.Status) +
+                       "\r\nServer: Apache stand-in\r\nContent-Type: " + reply.ContentType +
+                       "\r\nContent-Length: " + std::to_string(reply.Body.size()) + "\r\n";
+    if (!reply.Location.empty()) head += "Location: " + reply.Location + "\r\n";
+    head += "Connection: close\r\n\r\n";
+    return withBody ? head + reply.Body : head;
+}
+
+struct TConnection {
+    UniqueSocket Socket;
+    std::string DocumentRoot;
+};
+
+void ServeOne(TConnection& connection) {
+    const std::string head = standin::ReceiveHead(connection.Socket.Get());
+    const std::string requestLine = head.substr(0, head.find_first_of("\r\n"));
+    const auto firstSpace = requestLine.find(' ');
+    const auto secondSpace = requestLine.find(' ', firstSpace + 1);
+    if (firstSpace == std::string::npos) return;
+    const std::string method = requestLine.substr(0, firstSpace);
+    const std::string target = requestLine.substr(firstSpace + 1, secondSpace - firstSpace - 1);
+    const bool known = method == "GET" || method == "HEAD";
+    const TReply reply = known ? Answer(connection.DocumentRoot, target) : ErrorReply(501);
+    standin::SendAll(connection.Socket.Get(), Serialize(reply, method != "HEAD"));
+    shutdown(connection.Socket.Get(), SD_SEND);
+}
+
+DWORD WINAPI ConnectionThread(void* parameter) {
+    TConnection* connection = static_cast<TConnection*>(parameter);
+    ServeOne(*connection);
+    delete connection;
+    return 0;
+}
+
+int Serve(const standin::THttpdSettings& settings) {
+    UniqueSocket listener = standin::ListenOn(settings.Listen->Host, settings.Listen->Port);
+    if (!listener) return ExitCannotListen;
+    for (;;) {
+        UniqueSocket client(accept(listener.Get(), nullptr, nullptr));
+        if (!client) continue;
+        const DWORD timeout = 10000;
+        setsockopt(client.Get(), SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&timeout), sizeof timeout);
+        auto* connection = new TConnection{std::move(client), settings.DocumentRoot};
+        HANDLE thread = CreateThread(nullptr, 0, ConnectionThread, connection, 0, nullptr);
+        if (thread) {
+            CloseHandle(thread);
+        } else {
+            ServeOne(*connection);
+            delete connection;
+        }
+    }
+}
+
+// The parent probes the address first, so a taken port ends it before any
+// child exists; then it lives exactly as long as its serving child.
+int RunParent(const TOptions& options, const standin::THttpdSettings& settings) {
+    if (!standin::ListenOn(settings.Listen->Host, settings.Listen->Port)) return ExitCannotListen;
+    UniqueHandle child =
+        standin::StartHidden(standin::ModulePath(), "-f \"" + options.ConfigFile + "\" " + ChildSwitch);
+    if (!child) return ExitCannotListen;
+    WaitForSingleObject(child.Get(), INFINITE);
+    DWORD code = ExitCannotListen;
+    GetExitCodeProcess(child.Get(), &code);
+    return static_cast<int>(code);
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
+    const TOptions options = ReadOptions();
+    const auto text = standin::ReadWholeFile(options.ConfigFile);
+    if (!text) return ExitBadConfig;
+    const standin::THttpdSettings settings = standin::ParseHttpdConf(*text);
+    if (!settings.Listen || settings.DocumentRoot.empty()) return ExitBadConfig;
+    standin::TWinsock winsock;
+    return options.Child ? Serve(settings) : RunParent(options, settings);
+}
