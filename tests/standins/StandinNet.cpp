@@ -196,20 +196,33 @@ std::wstring ImagePathOf(DWORD id) {
     return std::wstring(path, size);
 }
 
-}  // namespace
-
-std::vector<DWORD> ProcessesRunning(const std::string& exe) {
-    const std::wstring wanted = FullPathOf(exe);
+template <class Match>
+std::vector<DWORD> ProcessesWhose(Match matchImagePath) {
     std::vector<DWORD> ids;
     UniqueHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
     PROCESSENTRY32W entry{};
     entry.dwSize = sizeof entry;
     for (BOOL more = snapshot && Process32FirstW(snapshot.Get(), &entry); more;
          more = Process32NextW(snapshot.Get(), &entry)) {
-        if (lstrcmpiW(ImagePathOf(entry.th32ProcessID).c_str(), wanted.c_str()) == 0)
-            ids.push_back(entry.th32ProcessID);
+        if (matchImagePath(ImagePathOf(entry.th32ProcessID))) ids.push_back(entry.th32ProcessID);
     }
     return ids;
+}
+
+}  // namespace
+
+std::vector<DWORD> ProcessesRunning(const std::string& exe) {
+    const std::wstring wanted = FullPathOf(exe);
+    return ProcessesWhose([&](const std::wstring& image) { return lstrcmpiW(image.c_str(), wanted.c_str()) == 0; });
+}
+
+std::vector<DWORD> ProcessesInFolder(const std::string& folder) {
+    const std::wstring prefix = FullPathOf(folder) + L"\\";
+    return ProcessesWhose([&](const std::wstring& image) {
+        return image.size() > prefix.size() &&
+               CompareStringOrdinal(image.c_str(), static_cast<int>(prefix.size()), prefix.c_str(),
+                                    static_cast<int>(prefix.size()), TRUE) == CSTR_EQUAL;
+    });
 }
 
 bool ProcessAlive(DWORD id) {

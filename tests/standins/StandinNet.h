@@ -52,6 +52,8 @@ namespace standin {
 std::string HostPath(const std::string& unixPath);
 // Processes whose executable is this file (full paths compared without regard to case).
 std::vector<DWORD> ProcessesRunning(const std::string& exe);
+// Processes whose executable lies anywhere under this folder.
+std::vector<DWORD> ProcessesInFolder(const std::string& folder);
 bool ProcessAlive(DWORD id);
 void Kill(DWORD id);
 // A port nobody listens on at 127.0.0.1 right now.

@@ -1,0 +1,260 @@
+#include "E2eKit.h"
+
+#include <shlobj.h>
+
+#include <sstream>
+
+#include "E2ePaths.h"
+#include "StandinText.h"
+#include "util/Utf.h"
+
+namespace e2e {
+
+namespace {
+
+void CopyTree(const std::string& from, const std::string& to) {
+    CreateDirectoryW(Widen(to).c_str(), nullptr);
+    WIN32_FIND_DATAW found;
+    UniqueFindHandle find(FindFirstFileW(Widen(from + "\\*").c_str(), &found));
+    for (BOOL more = static_cast<bool>(find); more; more = FindNextFileW(find.Get(), &found)) {
+        const std::string name = Narrow(found.cFileName);
+        if (name == "." || name == "..") continue;
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+            CopyTree(from + "\\" + name, to + "\\" + name);
+        else
+            CopyFileW(Widen(from + "\\" + name).c_str(), Widen(to + "\\" + name).c_str(), FALSE);
+    }
+}
+
+std::string SlashForm(std::string path) {
+    for (char& c : path)
+        if (c == '\\') c = '/';
+    return path;
+}
+
+std::string CommonAppData() {
+    wchar_t path[MAX_PATH] = L"";
+    SHGetFolderPathW(nullptr, CSIDL_COMMON_APPDATA, nullptr, SHGFP_TYPE_CURRENT, path);
+    return Narrow(path);
+}
+
+WORD ResourceLanguage(const std::string& exe, const wchar_t* name) {
+    WORD language = MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL);
+    UniqueModule module(LoadLibraryExW(Widen(exe).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
+    if (module)
+        EnumResourceLanguagesW(
+            module.Get(), RT_RCDATA, name,
+            [](HMODULE, LPCWSTR, LPCWSTR, WORD found, LONG_PTR result) -> BOOL {
+                *reinterpret_cast<WORD*>(result) = found;
+                return FALSE;
+            },
+            reinterpret_cast<LONG_PTR>(&language));
+    return language;
+}
+
+std::string ReadRcData(const std::string& exe, const wchar_t* name) {
+    UniqueModule module(LoadLibraryExW(Widen(exe).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
+    HRSRC resource = module ? FindResourceW(module.Get(), name, RT_RCDATA) : nullptr;
+    HGLOBAL data = resource ? LoadResource(module.Get(), resource) : nullptr;
+    if (!data) return {};
+    return std::string(static_cast<const char*>(LockResource(data)), SizeofResource(module.Get(), resource));
+}
+
+std::string WithValue(const std::string& ini, const std::string& key, const std::string& value) {
+    std::istringstream lines(ini);
+    std::string line, result;
+    bool replaced = false;
+    while (std::getline(lines, line)) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (line.compare(0, key.size() + 1, key + "=") == 0) {
+            line = key + "=" + value;
+            replaced = true;
+        }
+        result += (result.empty() ? "" : "\r\n") + line;
+    }
+    if (!replaced) result += "\r\n" + key + "=" + value;
+    return result;
+}
+
+std::string ReadIniKey(const std::string& file, const char* section, const char* key) {
+    wchar_t value[512] = L"";
+    GetPrivateProfileStringW(Widen(section).c_str(), Widen(key).c_str(), L"", value, 512, Widen(file).c_str());
+    return Narrow(value);
+}
+
+}  // namespace
+
+TDistribution::TDistribution(const std::string& name)
+    : Folder(standin::MakeTempFolder(name + "-")),
+      Runner(Folder + "\\vadrome.exe"),
+      BinDir(Folder + "\\bin"),
+      ApacheExe(BinDir + "\\Apache\\Apache.exe"),
+      MysqldExe(BinDir + "\\mysql\\bin\\mysqld.exe") {
+    CopyTree(standin::HostPath(E2E_DEMO_DIR), Folder);
+    // A port of its own for each run keeps parallel runs from racing for one.
+    SetConfigValue("port", std::to_string(standin::FreePort()));
+}
+
+TDistribution::~TDistribution() { KillAll(); }
+
+void TDistribution::KillAll() const {
+    for (DWORD id : standin::ProcessesInFolder(Folder)) standin::Kill(id);
+}
+
+void TDistribution::SetConfigValue(const std::string& key, const std::string& value) {
+    const std::string ini = WithValue(ReadRcData(Runner, L"RES_CONFIG_INI"), key, value);
+    const WORD language = ResourceLanguage(Runner, L"RES_CONFIG_INI");
+    HANDLE update = BeginUpdateResourceW(Widen(Runner).c_str(), FALSE);
+    if (!update) return;
+    UpdateResourceW(update, RT_RCDATA, L"RES_CONFIG_INI", language, const_cast<char*>(ini.data()),
+                    static_cast<DWORD>(ini.size()));
+    EndUpdateResourceW(update, FALSE);
+}
+
+void TDistribution::WriteFile(const std::string& relative, const std::string& text) const {
+    standin::WriteWholeFile(Folder + "\\" + relative, text);
+}
+
+std::string TDistribution::AddBrowser(const std::string& relative, const std::string& settings) const {
+    const std::string exe = BinDir + "\\" + relative;
+    const std::string folder = exe.substr(0, exe.rfind('\\'));
+    CreateDirectoryW(Widen(folder).c_str(), nullptr);
+    CopyFileW(Widen(standin::HostPath(E2E_BROWSER_EXE)).c_str(), Widen(exe).c_str(), FALSE);
+    standin::WriteWholeFile(exe.substr(0, exe.rfind('.')) + ".ini", "[Standin]\r\n" + settings);
+    return exe;
+}
+
+std::string TDistribution::WorkDir() const {
+    const std::string root = CommonAppData();
+    const std::string documentRoot = standin::ToLowerAscii(SlashForm(Folder + "\\www"));
+    WIN32_FIND_DATAW found;
+    UniqueFindHandle find(FindFirstFileW(Widen(root + "\\*").c_str(), &found));
+    for (BOOL more = static_cast<bool>(find); more; more = FindNextFileW(find.Get(), &found)) {
+        const std::string folder = root + "\\" + Narrow(found.cFileName);
+        const auto conf = standin::ReadWholeFile(folder + "\\httpd.conf");
+        if (!conf) continue;
+        const auto settings = standin::ParseHttpdConf(*conf);
+        if (standin::ToLowerAscii(settings.DocumentRoot) == documentRoot) return folder;
+    }
+    return {};
+}
+
+std::optional<int> TDistribution::WebPort() const {
+    const std::string folder = WorkDir();
+    const auto conf = folder.empty() ? std::nullopt : standin::ReadWholeFile(folder + "\\httpd.conf");
+    if (!conf) return std::nullopt;
+    const auto listen = standin::ParseHttpdConf(*conf).Listen;
+    return listen ? std::optional<int>(listen->Port) : std::nullopt;
+}
+
+std::optional<int> TDistribution::MysqlPort() const {
+    const std::string folder = WorkDir();
+    if (folder.empty()) return std::nullopt;
+    const std::string port = ReadIniKey(folder + "\\my.ini", "mysqld", "port");
+    return port.empty() ? std::nullopt : std::optional<int>(std::atoi(port.c_str()));
+}
+
+void StartRunner(const TDistribution& distribution) {
+    const std::wstring exe = Widen(distribution.Runner);
+    std::wstring commandLine = L"\"" + exe + L"\"";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = SW_SHOWNORMAL;
+    PROCESS_INFORMATION info{};
+    if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        Widen(distribution.Folder).c_str(), &startup, &info))
+        return;
+    UniqueHandle process(info.hProcess), thread(info.hThread);
+    WaitForSingleObject(process.Get(), 30000);
+}
+
+DWORD ProcessOfWindow(HWND window) {
+    DWORD id = 0;
+    GetWindowThreadProcessId(window, &id);
+    return id;
+}
+
+namespace {
+
+struct TWindowQuery {
+    std::vector<DWORD> Processes;
+    std::wstring ClassName, Caption;
+    HWND Found = nullptr;
+};
+
+BOOL CALLBACK MatchWindow(HWND window, LPARAM parameter) {
+    auto& query = *reinterpret_cast<TWindowQuery*>(parameter);
+    wchar_t className[128] = L"", caption[256] = L"";
+    GetClassNameW(window, className, 128);
+    if (query.ClassName != className) return TRUE;
+    if (!query.Caption.empty()) {
+        GetWindowTextW(window, caption, 256);
+        if (query.Caption != caption) return TRUE;
+    }
+    for (DWORD id : query.Processes)
+        if (ProcessOfWindow(window) == id) {
+            query.Found = window;
+            return FALSE;
+        }
+    return TRUE;
+}
+
+HWND FindTopWindow(const std::vector<DWORD>& processes, const wchar_t* className, const std::string& caption) {
+    TWindowQuery query{processes, className, Widen(caption)};
+    EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&query));
+    return query.Found;
+}
+
+}  // namespace
+
+HWND FindMainWindow(const std::string& runner, DWORD processId) {
+    std::vector<DWORD> processes = ProcessesRunning(runner);
+    if (processId) processes = {processId};
+    return FindTopWindow(processes, L"TfrmMain", {});
+}
+
+HWND FindMessageBox(const std::string& exe, const std::string& caption) {
+    return FindTopWindow(ProcessesRunning(exe), L"#32770", caption);
+}
+
+std::string DialogText(HWND box) {
+    std::string text;
+    EnumChildWindows(
+        box,
+        [](HWND child, LPARAM parameter) -> BOOL {
+            wchar_t buffer[1024] = L"";
+            GetWindowTextW(child, buffer, 1024);
+            *reinterpret_cast<std::string*>(parameter) += Narrow(buffer) + "\n";
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&text));
+    return text;
+}
+
+std::vector<TLogLine> ReadBrowserLog(const std::string& logFile) {
+    std::vector<TLogLine> lines;
+    std::istringstream text(standin::ReadWholeFile(logFile).value_or(""));
+    std::string line;
+    while (std::getline(text, line)) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        const auto tab1 = line.find('\t'), tab2 = line.find('\t', tab1 + 1);
+        if (tab2 == std::string::npos) continue;
+        lines.push_back({static_cast<DWORD>(std::stoul(line.substr(0, tab1))), line.substr(tab1 + 1, tab2 - tab1 - 1),
+                         line.substr(tab2 + 1)});
+    }
+    return lines;
+}
+
+std::vector<std::string> ValuesOf(const std::vector<TLogLine>& log, const std::string& key) {
+    std::vector<std::string> values;
+    for (const TLogLine& line : log)
+        if (line.Key == key) values.push_back(line.Value);
+    return values;
+}
+
+std::optional<standin::THttpResponse> GetPage(int port, const std::string& path) {
+    return standin::HttpRequest("127.0.0.1", port, "GET", path);
+}
+
+}  // namespace e2e

@@ -1,0 +1,64 @@
+// Drives the real runner end to end: lays out a distribution (a copy of the
+// demo with stand-in servers) in a temporary folder, starts the runner like a
+// user would, and watches its windows, processes and web site.
+#pragma once
+#include <windows.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "StandinNet.h"
+
+namespace e2e {
+
+using standin::ProcessesRunning;
+using standin::WaitUntil;
+
+class TDistribution {
+public:
+    explicit TDistribution(const std::string& name);
+    ~TDistribution();  // ends every process started from the folder
+    TDistribution(const TDistribution&) = delete;
+    TDistribution& operator=(const TDistribution&) = delete;
+
+    std::string Folder, Runner, BinDir, ApacheExe, MysqldExe;
+
+    // Rewrites one key of the runner's embedded Config.ini.
+    void SetConfigValue(const std::string& key, const std::string& value);
+    void WriteFile(const std::string& relative, const std::string& text) const;
+    // A copy of the browser stand-in at bin\<relative>; its settings beside it.
+    std::string AddBrowser(const std::string& relative, const std::string& settings) const;
+
+    // The files the runner generated in its work folder (found by the site they serve).
+    std::string WorkDir() const;
+    std::optional<int> WebPort() const;
+    std::optional<int> MysqlPort() const;
+
+    void KillAll() const;
+};
+
+// Starts the runner as a double-click would and waits for that first process
+// to hand over to the relaunched one.
+void StartRunner(const TDistribution& distribution);
+
+// The main window ("TfrmMain") of a runner of this executable; with a process
+// id, only that process's.
+HWND FindMainWindow(const std::string& runner, DWORD processId = 0);
+DWORD ProcessOfWindow(HWND window);
+
+// A message box (dialog class) of a process of this executable with this caption.
+HWND FindMessageBox(const std::string& exe, const std::string& caption);
+std::string DialogText(HWND box);  // the texts of its static controls
+
+struct TLogLine {
+    DWORD ProcessId = 0;
+    std::string Key, Value;
+};
+// The lines the browser stand-in wrote.
+std::vector<TLogLine> ReadBrowserLog(const std::string& logFile);
+std::vector<std::string> ValuesOf(const std::vector<TLogLine>& log, const std::string& key);
+
+std::optional<standin::THttpResponse> GetPage(int port, const std::string& path);
+
+}  // namespace e2e

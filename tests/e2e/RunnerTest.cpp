@@ -1,0 +1,123 @@
+// The runner with its own window: start through the relaunch, servers on free
+// ports, the site at the home address, the single-instance rule, and an exit
+// that leaves no server behind.
+#include <doctest/doctest.h>
+
+#include <algorithm>
+
+#include "E2eKit.h"
+
+using namespace e2e;
+
+namespace {
+
+constexpr unsigned StartTimeoutMs = 60000;
+constexpr unsigned EndTimeoutMs = 20000;
+
+// The started runner: its shown main window and its servers.
+struct TRunningSite {
+    HWND MainWindow = nullptr;
+    DWORD RunnerId = 0;
+    int WebPort = 0;
+};
+
+TRunningSite StartAndWait(const TDistribution& distribution) {
+    StartRunner(distribution);
+    TRunningSite site;
+    REQUIRE(WaitUntil(
+        [&] {
+            site.MainWindow = FindMainWindow(distribution.Runner);
+            return site.MainWindow && IsWindowVisible(site.MainWindow);
+        },
+        StartTimeoutMs));
+    site.RunnerId = ProcessOfWindow(site.MainWindow);
+    REQUIRE(WaitUntil([&] { return ProcessesRunning(distribution.ApacheExe).size() == 2; }, StartTimeoutMs));
+    const auto port = distribution.WebPort();
+    REQUIRE(port);
+    site.WebPort = *port;
+    REQUIRE(WaitUntil([&] { return GetPage(site.WebPort, "/").has_value(); }, 10000));
+    return site;
+}
+
+bool NothingRunsFrom(const TDistribution& distribution) {
+    return ProcessesRunning(distribution.Runner).empty() && ProcessesRunning(distribution.ApacheExe).empty() &&
+           ProcessesRunning(distribution.MysqldExe).empty();
+}
+
+std::vector<DWORD> Sorted(std::vector<DWORD> ids) {
+    std::sort(ids.begin(), ids.end());
+    return ids;
+}
+
+}  // namespace
+
+TEST_CASE("the runner serves the site on free ports and closing its window ends it and every server") {
+    standin::TWinsock winsock;
+    TDistribution distribution("vrun");
+    // The configured port and the database's first choice are taken: both must move up.
+    const int takenWebPort = standin::FreePort();
+    distribution.SetConfigValue("port", std::to_string(takenWebPort));
+    UniqueSocket webTaken = standin::ListenOn("127.0.0.1", takenWebPort);
+    UniqueSocket databaseTaken = standin::ListenOn("127.0.0.1", 3306);
+    REQUIRE(webTaken);
+
+    const TRunningSite site = StartAndWait(distribution);
+    CHECK(site.WebPort > takenWebPort);
+
+    const auto home = GetPage(site.WebPort, "/");
+    CHECK(home->Status == 200);
+    CHECK(home->Body.find("Vadrome demo") != std::string::npos);
+    CHECK(GetPage(site.WebPort, "/style.css")->Header("Content-Type") == "text/css");
+
+    REQUIRE(ProcessesRunning(distribution.MysqldExe).size() == 1);
+    const auto databasePort = distribution.MysqlPort();
+    REQUIRE(databasePort);
+    if (databaseTaken) CHECK(*databasePort > 3306);
+    CHECK(WaitUntil([&] { return static_cast<bool>(standin::ConnectTo("127.0.0.1", *databasePort, 2000)); }, 10000));
+
+    PostMessageW(site.MainWindow, WM_CLOSE, 0, 0);
+    CHECK(WaitUntil([&] { return NothingRunsFrom(distribution); }, EndTimeoutMs));
+    CHECK_FALSE(GetPage(site.WebPort, "/"));
+}
+
+TEST_CASE("a second start of the same runner is refused and leaves the first alone") {
+    standin::TWinsock winsock;
+    TDistribution distribution("vone");
+    const TRunningSite first = StartAndWait(distribution);
+    const auto firstServers = Sorted(ProcessesRunning(distribution.ApacheExe));
+    const auto firstDatabase = ProcessesRunning(distribution.MysqldExe);
+
+    StartRunner(distribution);
+    HWND box = nullptr;
+    REQUIRE(WaitUntil([&] { return (box = FindMessageBox(distribution.Runner, "Error")) != nullptr; }, StartTimeoutMs));
+    CHECK(DialogText(box).find("An instance of this application is already running!") != std::string::npos);
+    const DWORD secondId = ProcessOfWindow(box);
+    CHECK(secondId != first.RunnerId);
+    HWND secondMain = FindMainWindow(distribution.Runner, secondId);
+    CHECK((secondMain == nullptr || !IsWindowVisible(secondMain)));
+
+    PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    CHECK(WaitUntil([&] { return !standin::ProcessAlive(secondId); }, EndTimeoutMs));
+
+    CHECK(standin::ProcessAlive(first.RunnerId));
+    CHECK(Sorted(ProcessesRunning(distribution.ApacheExe)) == firstServers);
+    CHECK(ProcessesRunning(distribution.MysqldExe) == firstDatabase);
+    const auto stillServed = GetPage(first.WebPort, "/");
+    REQUIRE(stillServed);
+    CHECK(stillServed->Status == 200);
+
+    // A copy in another folder is another application.
+    {
+        TDistribution copy("vtwo");
+        const TRunningSite second = StartAndWait(copy);
+        CHECK(FindMessageBox(copy.Runner, "Error") == nullptr);
+        CHECK(second.WebPort != first.WebPort);
+        CHECK(GetPage(second.WebPort, "/")->Status == 200);
+        PostMessageW(second.MainWindow, WM_CLOSE, 0, 0);
+        CHECK(WaitUntil([&] { return NothingRunsFrom(copy); }, EndTimeoutMs));
+        CHECK(standin::ProcessAlive(first.RunnerId));
+    }
+
+    PostMessageW(first.MainWindow, WM_CLOSE, 0, 0);
+    CHECK(WaitUntil([&] { return NothingRunsFrom(distribution); }, EndTimeoutMs));
+}
