@@ -75,6 +75,8 @@ void TShellKit::WriteFileText(const std::string& file, const std::string& text) 
 
 bool TShellKit::IsFileLocked(const std::string& file) {
     if (!FileExists(file)) return false;
+    // Read-only counts as locked even where a privileged user could still open it for writing.
+    if (GetFileAttributesW(Widen(file).c_str()) & FILE_ATTRIBUTE_READONLY) return true;
     UniqueHandle handle(CreateFileW(Widen(file).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     return !handle;
