@@ -54,6 +54,7 @@ bool TShellKit::IsPortInUse(int port, bool localOnly) {
 }
 
 int TShellKit::FindFreePort(int start, bool localOnly) {
+    const WinsockSession scan;  // keeps the library loaded across the probes
     for (int port = std::max(start, 1); port <= HighestPort; ++port)
         if (!IsPortInUse(port, localOnly)) return port;
     return -1;

@@ -121,7 +121,7 @@ std::string TShellKit::MakeUniqueFileName(const std::string& prefix, const std::
 }
 
 bool TShellKit::IsCdRomDrive(const std::string& drive) {
-    const std::string root = RootOf(drive.empty() ? GetExeFileName().substr(0, 2) : drive);
+    const std::string root = RootOf(drive.empty() ? GetExeFileName() : drive);
     return GetDriveTypeW(Widen(root).c_str()) == DRIVE_CDROM;
 }
 

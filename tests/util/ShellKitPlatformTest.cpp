@@ -51,7 +51,6 @@ TEST_CASE("a held port is in use and the search skips it") {
 
 TEST_CASE("ports outside the valid range are in use") {
     CHECK(TShellKit::IsPortInUse(70000, true));
-    CHECK(TShellKit::IsPortInUse(65536, false));
     CHECK(TShellKit::IsPortInUse(-1, true));
     CHECK(TShellKit::IsPortInUse(0, true));
     CHECK(TShellKit::FindFreePort(70000, true) == -1);
@@ -76,10 +75,9 @@ TEST_CASE("environment variables for the servers") {
     CHECK(TShellKit::SetLanguageEnv());
     CHECK(TShellKit::GetEnv("OS_LANGUAGE") == TShellKit::GetLocaleLanguageName());
     CHECK_FALSE(TShellKit::GetLocaleLanguageName().empty());
+    // Longer than the first buffer the value is read into.
     CHECK(TShellKit::SetEnv("VADROME_LONG", std::string(1000, 'x')));
     CHECK(TShellKit::GetEnv("VADROME_LONG") == std::string(1000, 'x'));
-    CHECK(TShellKit::GetEnv("VADROME_NOT_SET") == "");
-    CHECK(TShellKit::IsWin2000OrLater());
 }
 
 TEST_CASE("a quit request met while pumping stays for the outer loop") {

@@ -43,7 +43,6 @@ TEST_CASE("ReplaceText does not rescan what it put in and keeps non-ASCII bytes"
 
 TEST_CASE("Trim removes spaces and control characters at the ends only") {
     CHECK(Trim(" \t\r\n a b \x01") == "a b");
-    CHECK(TrimLeft("  a ") == "a ");
     CHECK(TrimRight("  a ") == "  a");
     CHECK(Trim("   ") == "");
     CHECK(Trim("\xc3\xa9") == "\xc3\xa9");
