@@ -6,6 +6,12 @@ bool IsBlank(char c) { return static_cast<unsigned char>(c) <= ' '; }
 
 char LowerChar(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
+std::string FoldCase(std::string_view text) {
+    std::string lower(text);
+    for (char& c : lower) c = LowerChar(c);
+    return lower;
+}
+
 }  // namespace
 
 std::string TrimLeft(std::string_view text) {
@@ -22,18 +28,12 @@ std::string TrimRight(std::string_view text) {
 
 std::string Trim(std::string_view text) { return TrimLeft(TrimRight(text)); }
 
-std::string LowerAscii(std::string_view text) {
-    std::string lower(text);
-    for (char& c : lower) c = LowerChar(c);
-    return lower;
-}
-
 std::string ReplaceText(std::string_view text, std::string_view oldPattern,
                         std::string_view newPattern, bool ignoreCase) {
     if (oldPattern.empty()) return std::string(text);
     // ASCII folding keeps byte offsets equal between the folded and the original text.
-    const std::string haystack = ignoreCase ? LowerAscii(text) : std::string(text);
-    const std::string needle = ignoreCase ? LowerAscii(oldPattern) : std::string(oldPattern);
+    const std::string haystack = ignoreCase ? FoldCase(text) : std::string(text);
+    const std::string needle = ignoreCase ? FoldCase(oldPattern) : std::string(oldPattern);
     std::string result;
     size_t from = 0;
     for (size_t at; (at = haystack.find(needle, from)) != std::string::npos; from = at + needle.size()) {

@@ -9,8 +9,6 @@ std::string Trim(std::string_view text);
 std::string TrimLeft(std::string_view text);
 std::string TrimRight(std::string_view text);
 
-std::string LowerAscii(std::string_view text);
-
 // Every occurrence of oldPattern replaced, left to right, without rescanning
 // replaced text. An empty pattern replaces nothing.
 std::string ReplaceText(std::string_view text, std::string_view oldPattern,

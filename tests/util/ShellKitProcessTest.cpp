@@ -8,7 +8,6 @@
 
 #include "util/ShellKit.h"
 #include "util/TempFolder.h"
-#include "util/Text.h"
 #include "util/Utf.h"
 
 namespace {
@@ -35,10 +34,10 @@ bool WaitFor(Condition condition) {
     return false;
 }
 
-std::string UpperAscii(std::string text) {
-    for (char& c : text)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    return text;
+std::string Upper(const std::string& text) {
+    std::wstring wide = Widen(text);
+    CharUpperBuffW(wide.data(), static_cast<DWORD>(wide.size()));
+    return Narrow(wide);
 }
 
 }  // namespace
@@ -54,7 +53,7 @@ TEST_CASE("a started child is found by long path, short path and any letter case
 
     CHECK(WaitFor([&] { return TShellKit::FindProcessByPath(copy) == id; }));
     CHECK(TShellKit::FindProcessByPath(TShellKit::GetShortPath(copy)) == id);
-    CHECK(TShellKit::FindProcessByPath(UpperAscii(copy)) == id);
+    CHECK(TShellKit::FindProcessByPath(Upper(copy)) == id);
     CHECK(TShellKit::FindProcessesByPath(copy) == std::vector<int>{id});
     CHECK(TShellKit::GetParentProcessId(id) == TShellKit::GetSelfProcessId());
     CHECK(TShellKit::ProcessExists(id));
@@ -67,8 +66,8 @@ TEST_CASE("a started child is found by long path, short path and any letter case
 }
 
 TEST_CASE("the own process's image and files that nothing runs") {
-    CHECK(LowerAscii(TShellKit::GetProcessImagePath(TShellKit::GetSelfProcessId())) ==
-          LowerAscii(TShellKit::GetExeFileName()));
+    CHECK(Upper(TShellKit::GetProcessImagePath(TShellKit::GetSelfProcessId())) ==
+          Upper(TShellKit::GetExeFileName()));
     CHECK(TShellKit::FindProcessByPath(TShellKit::GetExeFileName()) == TShellKit::GetSelfProcessId());
     CHECK(TShellKit::FindProcessByPath(ChildExe()) == 0);
     CHECK(TShellKit::FindProcessByPath(TShellKit::GetAppPath() + "missing.exe") == 0);
