@@ -12,6 +12,9 @@ namespace e2e {
 
 namespace {
 
+// Every test of the kit talks to sockets.
+const standin::TWinsock winsock;
+
 void CopyTree(const std::string& from, const std::string& to) {
     CreateDirectoryW(Widen(to).c_str(), nullptr);
     WIN32_FIND_DATAW found;
@@ -124,6 +127,12 @@ std::string TDistribution::AddBrowser(const std::string& relative, const std::st
     return exe;
 }
 
+std::string TDistribution::UseExternalBrowser(const std::string& settings, const std::string& browserSection) const {
+    const std::string exe = AddBrowser("browser\\browser.exe", settings);
+    WriteFile("bin\\Browser.ini", "[Browser]\r\nBrowserPath={bin}\\browser\\browser.exe\r\n" + browserSection);
+    return exe;
+}
+
 std::string TDistribution::WorkDir() const {
     const std::string root = CommonAppData();
     const std::string documentRoot = standin::ToLowerAscii(SlashForm(Folder + "\\www"));
@@ -232,8 +241,9 @@ std::string DialogText(HWND box) {
     return text;
 }
 
-std::vector<TLogLine> ReadBrowserLog(const std::string& logFile) {
+std::vector<TLogLine> ReadBrowserLog(const std::string& browserExe) {
     std::vector<TLogLine> lines;
+    const std::string logFile = browserExe.substr(0, browserExe.rfind('.')) + ".log";
     std::istringstream text(standin::ReadWholeFile(logFile).value_or(""));
     std::string line;
     while (std::getline(text, line)) {

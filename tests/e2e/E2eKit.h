@@ -29,6 +29,9 @@ public:
     void WriteFile(const std::string& relative, const std::string& text) const;
     // A copy of the browser stand-in at bin\<relative>; its settings beside it.
     std::string AddBrowser(const std::string& relative, const std::string& settings) const;
+    // The browser stand-in at bin\browser\browser.exe, named by Browser.ini
+    // through {bin}; browserSection adds lines to its [Browser] section.
+    std::string UseExternalBrowser(const std::string& settings, const std::string& browserSection) const;
 
     // The files the runner generated in its work folder (found by the site they serve).
     std::string WorkDir() const;
@@ -55,8 +58,8 @@ struct TLogLine {
     DWORD ProcessId = 0;
     std::string Key, Value;
 };
-// The lines the browser stand-in wrote.
-std::vector<TLogLine> ReadBrowserLog(const std::string& logFile);
+// The lines a copy of the browser stand-in wrote.
+std::vector<TLogLine> ReadBrowserLog(const std::string& browserExe);
 std::vector<std::string> ValuesOf(const std::vector<TLogLine>& log, const std::string& key);
 
 std::optional<standin::THttpResponse> GetPage(int port, const std::string& path);

@@ -52,7 +52,6 @@ std::vector<DWORD> Sorted(std::vector<DWORD> ids) {
 }  // namespace
 
 TEST_CASE("the runner serves the site on free ports and closing its window ends it and every server") {
-    standin::TWinsock winsock;
     TDistribution distribution("vrun");
     // The configured port and the database's first choice are taken: both must move up.
     const int takenWebPort = standin::FreePort();
@@ -81,7 +80,6 @@ TEST_CASE("the runner serves the site on free ports and closing its window ends 
 }
 
 TEST_CASE("a second start of the same runner is refused and leaves the first alone") {
-    standin::TWinsock winsock;
     TDistribution distribution("vone");
     const TRunningSite first = StartAndWait(distribution);
     const auto firstServers = Sorted(ProcessesRunning(distribution.ApacheExe));

@@ -13,14 +13,12 @@ size_t RunnerProcesses(const TDistribution& distribution) { return ProcessesRunn
 
 ULONGLONG SplashLifeAfterBrowser(const std::string& splashTime) {
     TDistribution distribution("vspl");
-    distribution.AddBrowser("browser\\browser.exe", "LiveMs=12000\r\n");
-    distribution.WriteFile("bin\\Browser.ini", "[Browser]\r\nBrowserPath={bin}\\browser\\browser.exe\r\n"
-                                               "Parameters={url}\r\nSplashTime=" + splashTime + "\r\n");
-    const std::string log = distribution.BinDir + "\\browser\\browser.log";
+    const std::string browser =
+        distribution.UseExternalBrowser("LiveMs=12000\r\n", "Parameters={url}\r\nSplashTime=" + splashTime + "\r\n");
     StartRunner(distribution);
-    REQUIRE(WaitUntil([&] { return RunnerProcesses(distribution) == 2; }, 60000));
-    REQUIRE(WaitUntil([&] { return !ReadBrowserLog(log).empty(); }, 60000));
+    REQUIRE(WaitUntil([&] { return !ReadBrowserLog(browser).empty(); }, 60000));
     const ULONGLONG browserSeen = GetTickCount64();
+    REQUIRE(RunnerProcesses(distribution) == 2);
     REQUIRE(WaitUntil([&] { return RunnerProcesses(distribution) == 1; }, 15000));
     return GetTickCount64() - browserSeen;
 }

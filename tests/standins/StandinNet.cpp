@@ -238,6 +238,7 @@ void Kill(DWORD id) {
 }
 
 int FreePort() {
+    TWinsock winsock;
     UniqueSocket probe = ListenOn("127.0.0.1", 0);
     sockaddr_in address{};
     int size = sizeof address;
