@@ -200,6 +200,10 @@ void TfrmMain::CreateAddressBox() {
     UniqueImageList images = LoadImageStrip(L"ADDRESS_ART", 16, 16);
     SendMessageW(cboAddress, CBEM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images.Get()));
     imageLists_.push_back(std::move(images));
+    COMBOBOXEXITEMW editItem{};  // the edit shows the image even before any entry exists
+    editItem.mask = CBEIF_IMAGE | CBEIF_SELECTEDIMAGE;
+    editItem.iItem = -1;
+    SendMessageW(cboAddress, CBEM_SETITEMW, 0, reinterpret_cast<LPARAM>(&editItem));
     SendMessageW(cboAddress, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
     SendMessageW(cboAddress, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), AddressHeight - 6);
     const int itemHeight = static_cast<int>(SendMessageW(cboAddress, CB_GETITEMHEIGHT, 0, 0));
