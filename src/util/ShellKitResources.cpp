@@ -1,2 +1,25 @@
 // TShellKit: resource stamping of another executable.
 #include "util/ShellKit.h"
+
+#include "launcher/IconUpdate.h"
+#include "launcher/ResourceUpdate.h"
+#include "util/Utf.h"
+
+bool TShellKit::WriteRcDataResource(const std::string& exeFile, const std::string& name,
+                                    const std::string& data) {
+    if (!SetReadOnlyAttribute(exeFile, false)) return false;
+    TResourceUpdate update;
+    if (!update.Begin(exeFile)) return false;
+    {
+        UniqueModule module = LoadAsDataFile(exeFile);
+        if (!module || !update.KeepExisting(module.Get())) return false;
+    }
+    const std::wstring wideName = Widen(name);
+    return update.Update(RT_RCDATA, wideName.c_str(), MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL), data.data(),
+                         static_cast<DWORD>(data.size())) &&
+           update.Commit();
+}
+
+void TShellKit::ReplaceExeIcon(const std::string& exeFile, const std::string& iconFile) {
+    if (SetReadOnlyAttribute(exeFile, false)) UpdateIcons(exeFile, iconFile);
+}
