@@ -1,11 +1,11 @@
 // The command-line modes as the real executable runs them.
 #include <doctest/doctest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <thread>
 
 #include "StampFiles.h"
-#include "launcher/IconDirectory.h"
 #include "util/Handles.h"
 #include "util/ShellKit.h"
 #include "util/Utf.h"
@@ -34,20 +34,25 @@ std::string DismissErrorBox() {
     return text;
 }
 
+UniqueHandle Start(const std::string& exe, const std::string& params = "") {
+    std::wstring line = L"\"" + Widen(exe) + L"\" " + Widen(params);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION info{};
+    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
+        return {};
+    CloseHandle(info.hThread);
+    return UniqueHandle(info.hProcess);
+}
+
 struct TRun {
     DWORD exitCode = STILL_ACTIVE;
     std::string boxText;
 };
 
 TRun Run(const std::string& exe, const std::string& params) {
-    std::wstring line = L"\"" + Widen(exe) + L"\" " + Widen(params);
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION info{};
+    UniqueHandle process = Start(exe, params);
     TRun run;
-    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
-        return run;
-    UniqueHandle process(info.hProcess), thread(info.hThread);
     const auto deadline = TClock::now() + 60s;
     while (WaitForSingleObject(process.Get(), 100) == WAIT_TIMEOUT && TClock::now() < deadline)
         run.boxText += DismissErrorBox();
@@ -64,33 +69,16 @@ bool WaitFor(Condition condition, std::chrono::milliseconds limit = 15s) {
     return condition();
 }
 
-// A stamp target started from its copy; it reports its process id in "<path>.pid".
+// A stamp target reports its start in "<path>.pid" and ends when "<path>.stop" appears.
 class TRunningTarget {
 public:
     explicit TRunningTarget(const std::string& path) : path_(path) {}
     ~TRunningTarget() { WriteBytes(path_ + ".stop", ""); }
     bool Started() { return WaitFor([&] { return !ReadBytes(path_ + ".pid").empty(); }); }
-    DWORD ProcessId() { return static_cast<DWORD>(std::stoul(ReadBytes(path_ + ".pid"))); }
 
 private:
     std::string path_;
 };
-
-UniqueHandle Launch(const std::string& exe) {
-    std::wstring line = L"\"" + Widen(exe) + L"\"";
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION info{};
-    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
-        return {};
-    CloseHandle(info.hThread);
-    return UniqueHandle(info.hProcess);
-}
-
-std::string CopyTo(const std::string& destination, const char* buildPath) {
-    WriteBytes(destination, ReadBytes(WinPath(buildPath)));
-    return destination;
-}
 
 // The runner a mode starts at its end: true once seen; every copy is ended.
 bool EndRestartedRunner(const std::string& exe) {
@@ -113,26 +101,28 @@ bool EndRestartedRunner(const std::string& exe) {
 
 TEST_CASE("stamping children rewrite one resource each and keep the target runnable") {
     TTestFolder folder;
-    const std::string target = CopyTo(folder / "target.exe", STAMP_TARGET_EN_US);
+    const std::string target = CopyTo(folder / "target.exe", STAMP_TARGET_CHINESE);
     const std::string config("no ini at all\0\x7F\xFF", 17);
     WriteBytes(folder / "config.bin", config);
-    WriteBytes(folder / "splash.jpg", "\xFF\xD8 splash");
     WriteBytes(folder / "icon.ico", IconFileOf({{32, "thirty-two"}, {16, "sixteen"}}));
+    WriteBytes(folder / "splash.png", "png bytes");
 
-    CHECK(Run(Vadrome, "/config " + Quoted(target) + " " + Quoted(folder / "config.bin")).exitCode == 0);
-    CHECK(Run(Vadrome, "/SPLASH " + Quoted(target) + " " + Quoted(folder / "splash.jpg")).exitCode == 0);
-    CHECK(Run(Vadrome, "/icon " + Quoted(target) + " " + Quoted(folder / "icon.ico")).exitCode == 0);
+    // "/setup" runs "/config", "/icon" and "/splash" as children; the last word keeps the target closed.
+    TRunningTarget running(target);
+    CHECK(Run(Vadrome, "/setup " + Quoted(target) + " " + Quoted(folder / "config.bin") + " " +
+                           Quoted(folder / "icon.ico") + " " + Quoted(folder / "splash.png") + " nolaunch")
+              .exitCode == 0);
     CHECK(ResourceBytes(target, RT_RCDATA, L"RES_CONFIG_INI", 0) == config);
-    CHECK(ResourceBytes(target, RT_RCDATA, L"RES_SPLASH", 0) == "\xFF\xD8 splash");
     CHECK(ResourceBytes(target, RT_ICON, MAKEINTRESOURCEW(2), 1033) == "sixteen");
+    CHECK(ResourceBytes(target, RT_RCDATA, L"RES_SPLASH", 0) == "png bytes");
     CHECK(ResourceBytes(target, RT_RCDATA, L"RES_OTHER", 0) == "other resource");
+    CHECK_FALSE(Exists(target + ".pid"));
 
     const std::string stamped = ReadBytes(target);
     CHECK(Run(Vadrome, "/config " + Quoted(target) + " " + Quoted(folder / "missing.ini")).exitCode == 0);
     CHECK(ReadBytes(target) == stamped);
 
-    TRunningTarget running(target);
-    UniqueHandle process = Launch(target);
+    UniqueHandle process = Start(target);
     CHECK(running.Started());
 }
 
@@ -148,35 +138,13 @@ TEST_CASE("an icon error ends the child with the error box and exit code 1") {
     CHECK(ReadBytes(target) == before);
 }
 
-TEST_CASE("setup stamps configuration, icon and splash in children and may skip the launch") {
-    TTestFolder folder;
-    const std::string target = CopyTo(folder / "target.exe", STAMP_TARGET_CHINESE);
-    WriteBytes(folder / "config.ini", "[INI]\r\ntitle=New\r\n");
-    WriteBytes(folder / "icon.ico", IconFileOf({{48, "big"}}));
-    WriteBytes(folder / "splash.png", "png bytes");
-
-    TRunningTarget running(target);
-    CHECK(Run(Vadrome, "/setup " + Quoted(target) + " " + Quoted(folder / "config.ini") + " " +
-                           Quoted(folder / "icon.ico") + " " + Quoted(folder / "splash.png") + " nolaunch")
-              .exitCode == 0);
-    CHECK(ResourceBytes(target, RT_RCDATA, L"RES_CONFIG_INI", 0) == "[INI]\r\ntitle=New\r\n");
-    CHECK(ResourceBytes(target, RT_ICON, MAKEINTRESOURCEW(1), 1033) == "big");
-    CHECK(ResourceBytes(target, RT_RCDATA, L"RES_SPLASH", 0) == "png bytes");
-    CHECK_FALSE(Exists(target + ".pid"));
-
-    SUBCASE("without the sixth word the target is opened") {
-        CHECK(Run(Vadrome, "/setup " + Quoted(target)).exitCode == 0);
-        CHECK(running.Started());
-    }
-}
-
 TEST_CASE("rename replaces a running target, deletes the source and starts the result") {
     TTestFolder folder;
     const std::string target = CopyTo(folder / "target.exe", STAMP_TARGET_EN_US);
     const std::string source = CopyTo(folder / "source.exe", STAMP_TARGET_NO_ICON);
     const std::string newBytes = ReadBytes(source);
     TRunningTarget running(target);
-    UniqueHandle old = Launch(target);
+    UniqueHandle old = Start(target);
     REQUIRE(running.Started());
     DeleteFileW(Widen(target + ".pid").c_str());
 
@@ -204,23 +172,30 @@ TEST_CASE("a rename whose write fails keeps the old target whole") {
 
 namespace {
 
-const char* const DistributionFiles[] = {
-    "data\\db\\table.frm", "data\\phpmyadmin\\x.dat", "bin\\mysql\\bin\\mysqld.exe",
-    "bin\\Apache\\libmysql.dll", "bin\\Apache\\sqlite3.dll", "bin\\Apache\\sendmail.exe",
-    "bin\\Apache\\sendmail.ini", "bin\\Apache\\libmcrypt.dll", "bin\\Apache\\libmhash.dll",
-    "bin\\Apache\\libeay32.dll", "bin\\Apache\\ssleay32.dll", "bin\\php\\Zend\\z.dll",
-    "bin\\php\\ionCube\\i.dll", "www\\phpmyadmin\\index.php", "www\\index.php",
-    "bin\\php\\ext\\php_mysql.dll", "bin\\php\\ext\\php_mysqli.dll", "bin\\php\\ext\\php_pdo_mysql.dll",
-    "bin\\php\\ext\\php_pdo_sqlite_external.dll", "bin\\php\\ext\\php_sqlite.dll", "bin\\php\\ext\\php_gd2.dll",
-    "bin\\php\\ext\\php_mbstring.dll", "bin\\php\\ext\\php_exif.dll", "bin\\php\\ext\\php_imap.dll",
-    "bin\\php\\ext\\php_curl.dll", "bin\\php\\ext\\php_mcrypt.dll", "bin\\php\\ext\\php_mhash.dll",
-    "bin\\php\\ext\\php_sockets.dll", "bin\\php\\ext\\php_mime_magic.dll", "bin\\php\\ext\\magic.mime",
-    "bin\\php\\ext\\php_openssl.dll", "bin\\php\\ext\\php_xmlrpc.dll", "bin\\php\\ext\\php_pdo.dll",
-};
+// Every file a distribution may carry, with the folders "downsize" knows.
+const std::string DistributionFiles =
+    "data/db/table.frm data/phpmyadmin/x.dat bin/mysql/bin/mysqld.exe bin/Apache/libmysql.dll "
+    "bin/Apache/sqlite3.dll bin/Apache/sendmail.exe bin/Apache/sendmail.ini bin/Apache/libmcrypt.dll "
+    "bin/Apache/libmhash.dll bin/Apache/libeay32.dll bin/Apache/ssleay32.dll bin/php/Zend/z.dll "
+    "bin/php/ionCube/i.dll www/phpmyadmin/index.php www/index.php bin/php/ext/php_mysql.dll "
+    "bin/php/ext/php_mysqli.dll bin/php/ext/php_pdo_mysql.dll bin/php/ext/php_pdo_sqlite_external.dll "
+    "bin/php/ext/php_sqlite.dll bin/php/ext/php_gd2.dll bin/php/ext/php_mbstring.dll bin/php/ext/php_exif.dll "
+    "bin/php/ext/php_imap.dll bin/php/ext/php_curl.dll bin/php/ext/php_mcrypt.dll bin/php/ext/php_mhash.dll "
+    "bin/php/ext/php_sockets.dll bin/php/ext/php_mime_magic.dll bin/php/ext/magic.mime "
+    "bin/php/ext/php_openssl.dll bin/php/ext/php_xmlrpc.dll bin/php/ext/php_pdo.dll";
+
+std::vector<std::string> Words(const std::string& text) {
+    std::vector<std::string> words;
+    for (size_t at = 0, end; at < text.size(); at = end + 1) {
+        end = std::min(text.find(' ', at), text.size());
+        words.push_back(text.substr(at, end - at));
+    }
+    return words;
+}
 
 void MakeDistribution(const TTestFolder& folder) {
-    for (const char* file : DistributionFiles) {
-        std::string path = folder / file;
+    for (const std::string& file : Words(DistributionFiles)) {
+        const std::string path = WinPath(folder.Path() + "/" + file);
         for (size_t at = folder.Path().size() + 1; (at = path.find('\\', at)) != std::string::npos; ++at)
             CreateDirectoryW(Widen(path.substr(0, at)).c_str(), nullptr);
         WriteBytes(path, "x");
@@ -229,10 +204,10 @@ void MakeDistribution(const TTestFolder& folder) {
                "[DIRS]\r\nMySQL data directory=data\r\nSite=www\r\n[URLS]\r\nphpMyAdmin=/phpmyadmin/\r\nHome=/\r\n");
 }
 
-std::vector<std::string> Missing(const TTestFolder& folder) {
-    std::vector<std::string> missing;
-    for (const char* file : DistributionFiles)
-        if (!Exists(folder / file)) missing.push_back(file);
+std::string Missing(const TTestFolder& folder) {
+    std::string missing;
+    for (const std::string& file : Words(DistributionFiles))
+        if (!Exists(WinPath(folder.Path() + "/" + file))) missing += (missing.empty() ? "" : " ") + file;
     return missing;
 }
 
@@ -252,16 +227,12 @@ TEST_CASE("downsize deletes exactly the rows asked for, then the unused librarie
     const std::string favorites = Downsize(folder, "1 1 0 0 0 yes 1 1 0 0 0 0 0 1 0 0");
 
     CHECK(Missing(folder) ==
-          std::vector<std::string>{"data\\db\\table.frm", "data\\phpmyadmin\\x.dat", "bin\\mysql\\bin\\mysqld.exe",
-                                   "bin\\Apache\\libmysql.dll", "bin\\Apache\\sqlite3.dll",
-                                   "bin\\Apache\\sendmail.exe", "bin\\Apache\\sendmail.ini",
-                                   "bin\\Apache\\libeay32.dll", "bin\\Apache\\ssleay32.dll",
-                                   "bin\\php\\ext\\php_mysql.dll", "bin\\php\\ext\\php_mysqli.dll",
-                                   "bin\\php\\ext\\php_pdo_mysql.dll", "bin\\php\\ext\\php_pdo_sqlite_external.dll",
-                                   "bin\\php\\ext\\php_sqlite.dll", "bin\\php\\ext\\php_mbstring.dll",
-                                   "bin\\php\\ext\\php_exif.dll", "bin\\php\\ext\\php_imap.dll",
-                                   "bin\\php\\ext\\php_curl.dll", "bin\\php\\ext\\php_openssl.dll",
-                                   "bin\\php\\ext\\php_pdo.dll"});
+          "data/db/table.frm data/phpmyadmin/x.dat bin/mysql/bin/mysqld.exe bin/Apache/libmysql.dll "
+          "bin/Apache/sqlite3.dll bin/Apache/sendmail.exe bin/Apache/sendmail.ini bin/Apache/libeay32.dll "
+          "bin/Apache/ssleay32.dll bin/php/ext/php_mysql.dll bin/php/ext/php_mysqli.dll "
+          "bin/php/ext/php_pdo_mysql.dll bin/php/ext/php_pdo_sqlite_external.dll bin/php/ext/php_sqlite.dll "
+          "bin/php/ext/php_mbstring.dll bin/php/ext/php_exif.dll bin/php/ext/php_imap.dll "
+          "bin/php/ext/php_curl.dll bin/php/ext/php_openssl.dll bin/php/ext/php_pdo.dll");
     CHECK(favorites.find("MySQL data directory") == std::string::npos);
     CHECK(favorites.find("Site=www") != std::string::npos);
     CHECK(favorites.find("phpMyAdmin=") != std::string::npos);

@@ -1,5 +1,7 @@
 #include "StampFiles.h"
 
+#include <shellapi.h>
+
 #include <fstream>
 #include <iterator>
 
@@ -8,27 +10,14 @@
 
 namespace {
 
-void RemoveTree(const std::wstring& path) {
-    WIN32_FIND_DATAW found;
-    HANDLE find = FindFirstFileW((path + L"\\*").c_str(), &found);
-    if (find != INVALID_HANDLE_VALUE) {
-        do {
-            const std::wstring name = found.cFileName;
-            if (name == L"." || name == L"..") continue;
-            const std::wstring child = path + L"\\" + name;
-            SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL);
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                RemoveTree(child);
-            else
-                DeleteFileW(child.c_str());
-        } while (FindNextFileW(find, &found));
-        FindClose(find);
-    }
-    RemoveDirectoryW(path.c_str());
-}
-
-std::string ResName(LPCWSTR value) {
-    return IS_INTRESOURCE(value) ? std::to_string(reinterpret_cast<ULONG_PTR>(value)) : Narrow(value);
+void RemoveTree(const std::string& path) {
+    std::wstring from = Widen(path);
+    from.push_back(L'\0');  // the list ends with an empty name
+    SHFILEOPSTRUCTW operation{};
+    operation.wFunc = FO_DELETE;
+    operation.pFrom = from.c_str();
+    operation.fFlags = FOF_SILENT | FOF_NOCONFIRMATION | FOF_NOERRORUI;
+    SHFileOperationW(&operation);
 }
 
 void AppendLe(std::string& out, unsigned value, int bytes) {
@@ -50,11 +39,11 @@ TTestFolder::TTestFolder() {
     static int counter = 0;
     path_ = Narrow(temp) + "vadrome-test-" + std::to_string(GetCurrentProcessId()) + "-" +
             std::to_string(++counter);
-    RemoveTree(Widen(path_));
+    RemoveTree(path_);
     CreateDirectoryW(Widen(path_).c_str(), nullptr);
 }
 
-TTestFolder::~TTestFolder() { RemoveTree(Widen(path_)); }
+TTestFolder::~TTestFolder() { RemoveTree(path_); }
 
 std::string ReadBytes(const std::string& path) {
     std::ifstream in(Widen(path).c_str(), std::ios::binary);
@@ -66,6 +55,11 @@ void WriteBytes(const std::string& path, const std::string& bytes) {
 }
 
 bool Exists(const std::string& path) { return GetFileAttributesW(Widen(path).c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+std::string CopyTo(const std::string& destination, const char* buildPath) {
+    WriteBytes(destination, ReadBytes(WinPath(buildPath)));
+    return destination;
+}
 
 std::optional<std::string> ResourceBytes(const std::string& exe, LPCWSTR type, LPCWSTR name, WORD language) {
     UniqueModule module = LoadAsDataFile(exe);
@@ -86,28 +80,6 @@ std::vector<WORD> ResourceLanguages(const std::string& exe, LPCWSTR type, LPCWST
         },
         reinterpret_cast<LONG_PTR>(&languages));
     return languages;
-}
-
-std::vector<std::pair<std::string, std::string>> AllResources(const std::string& exe) {
-    using TList = std::vector<std::pair<std::string, std::string>>;
-    TList all;
-    UniqueModule module = LoadAsDataFile(exe);
-    auto onLanguage = [](HMODULE m, LPCWSTR type, LPCWSTR name, WORD language, LONG_PTR list) -> BOOL {
-        HRSRC info = FindResourceExW(m, type, name, language);
-        const void* data = LockResource(LoadResource(m, info));
-        reinterpret_cast<TList*>(list)->push_back(
-            {ResName(type) + "/" + ResName(name) + "/" + std::to_string(language),
-             std::string(static_cast<const char*>(data), SizeofResource(m, info))});
-        return TRUE;
-    };
-    auto onName = [](HMODULE m, LPCWSTR type, LPWSTR name, LONG_PTR list) -> BOOL {
-        return EnumResourceLanguagesW(m, type, name, decltype(onLanguage)(), list), TRUE;
-    };
-    auto onType = [](HMODULE m, LPWSTR type, LONG_PTR list) -> BOOL {
-        return EnumResourceNamesW(m, type, decltype(onName)(), list), TRUE;
-    };
-    EnumResourceTypesW(module.Get(), onType, reinterpret_cast<LONG_PTR>(&all));
-    return all;
 }
 
 std::string IconFileOf(const std::vector<TTestImage>& images) {

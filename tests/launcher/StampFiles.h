@@ -26,11 +26,11 @@ private:
 std::string ReadBytes(const std::string& path);
 void WriteBytes(const std::string& path, const std::string& bytes);
 bool Exists(const std::string& path);
+// Copies a file of the build tree; returns destination.
+std::string CopyTo(const std::string& destination, const char* buildPath);
 
 std::optional<std::string> ResourceBytes(const std::string& exe, LPCWSTR type, LPCWSTR name, WORD language);
 std::vector<WORD> ResourceLanguages(const std::string& exe, LPCWSTR type, LPCWSTR name);
-// Every resource of the file as "type/name/language" with its bytes.
-std::vector<std::pair<std::string, std::string>> AllResources(const std::string& exe);
 
 struct TTestImage {
     unsigned char size;  // width and height
