@@ -66,9 +66,7 @@ void RemoveItem(const TItem& item) {
     case TItemKind::Favorite: {
         const std::string entry = item.path;
         const size_t split = entry.find('\\');
-        const std::string favorites = AppFile(FavoritesFile);
-        if (TShellKit::FileExists(favorites))
-            TShellKit::IniDeleteKey(favorites, entry.substr(0, split), entry.substr(split + 1));
+        TShellKit::IniDeleteKey(AppFile(FavoritesFile), entry.substr(0, split), entry.substr(split + 1));
         break;
     }
     }
