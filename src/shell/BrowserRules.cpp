@@ -2,15 +2,10 @@
 
 #include <algorithm>
 
-std::string TrimBlanks(const std::string& text) {
-    const auto blank = [](char c) { return static_cast<unsigned char>(c) <= ' '; };
-    auto first = std::find_if_not(text.begin(), text.end(), blank);
-    auto last = std::find_if_not(text.rbegin(), text.rend(), blank).base();
-    return first < last ? std::string(first, last) : std::string();
-}
+#include "util/Text.h"
 
 std::string FormatCaption(const std::string& pageTitle, const std::string& productTitle) {
-    return pageTitle + " - " + TrimBlanks(productTitle);
+    return pageTitle + " - " + Trim(productTitle);
 }
 
 THistoryUpdate PlanHistoryUpdate(const std::vector<std::string>& entries, const std::string& url) {

@@ -6,9 +6,6 @@
 
 const int MaxHistoryEntries = 24;
 
-// Blanks and control characters off both ends.
-std::string TrimBlanks(const std::string& text);
-
 // "title - product": the page title as reported, the product name trimmed.
 std::string FormatCaption(const std::string& pageTitle, const std::string& productTitle);
 

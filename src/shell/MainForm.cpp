@@ -9,6 +9,7 @@
 #include "util/Errors.h"
 #include "util/Guard.h"
 #include "util/ShellKit.h"
+#include "util/Text.h"
 #include "util/Utf.h"
 
 TfrmMain* frmMain = nullptr;
@@ -393,7 +394,7 @@ bool TfrmMain::IsAddressBoxWindow(HWND window) const {
 
 // ---- browsing
 
-void TfrmMain::NavigateTo(const std::string& url) { WebBrowser1->Navigate(TrimBlanks(url)); }
+void TfrmMain::NavigateTo(const std::string& url) { WebBrowser1->Navigate(Trim(url)); }
 
 void TfrmMain::btnGoClick() { NavigateTo(AddressText()); }
 void TfrmMain::cboAddressClick() { NavigateTo(AddressText()); }
@@ -517,7 +518,7 @@ void TfrmMain::WebBrowser1DownloadComplete() { actStop.Enabled = false; }
 
 void TfrmMain::WebBrowser1TitleChange(const std::string& text) {
     SetCaption(FormatCaption(text, ProductTitle));
-    const std::string url = TrimBlanks(WebBrowser1->LocationURL());
+    const std::string url = Trim(WebBrowser1->LocationURL());
     if (url.empty()) return;
     const THistoryUpdate update = PlanHistoryUpdate(AddressHistory(), url);
     if (update.insert) {
@@ -615,7 +616,9 @@ void TfrmMain::PrepareMaximizedStart() {
 
 void TfrmMain::BringApplicationToFront() {
     HWND application = TApplication::Instance().Handle();
-    SetForegroundWindow(application ? application : Handle());
+    if (!application) application = Handle();
+    SetForegroundWindow(application);
+    TShellKit::ForceForegroundWindow(application);
 }
 
 void TfrmMain::StartTimer1(unsigned milliseconds) { SetTimer(Handle(), Timer1Id, milliseconds, nullptr); }

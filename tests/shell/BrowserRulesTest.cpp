@@ -5,7 +5,7 @@
 
 TEST_CASE("history plan") {
     std::vector<std::string> entries;
-    for (int i = 0; i < MaxHistoryEntries - 1; ++i) entries.push_back("u" + std::to_string(i));
+    for (int i = 0; i < MaxHistoryEntries - 1; ++i) entries.push_back(std::string(1, 'u').append(std::to_string(i)));
 
     THistoryUpdate update = PlanHistoryUpdate(entries, "new");
     CHECK(update.insert);
@@ -34,8 +34,6 @@ TEST_CASE("address key targets") {
 
 TEST_CASE("caption and trimming") {
     CHECK(FormatCaption(" A ", "\t Vadrome \r\n") == " A  - Vadrome");
-    CHECK(TrimBlanks(" \t\x01 x y \n") == "x y");
-    CHECK(TrimBlanks("   ").empty());
 }
 
 TEST_CASE("toolbar row") {
