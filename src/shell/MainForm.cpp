@@ -90,7 +90,7 @@ TfrmMain::TfrmMain(TStartUp startUp, TWebBrowserFactory browserFactory) : runsSt
     AdjustWindowRectEx(&frame, style, FALSE, 0);
     RegisterWindowClass(MainFormClass);
     CreateHandle(MainFormClass, ProductTitle, style, 0, CW_USEDEFAULT, CW_USEDEFAULT, frame.right - frame.left,
-                 frame.bottom - frame.top, TApplication::Instance().Handle());
+                 frame.bottom - frame.top, nullptr);
     CreateComponents();
     WebBrowser1 = browserFactory(Handle(), *this);
     AlignComponents();
@@ -102,8 +102,12 @@ TfrmMain::TfrmMain(TStartUp startUp, TWebBrowserFactory browserFactory) : runsSt
 
 TfrmMain::~TfrmMain() {
     TApplication::Instance().RemoveMessageHook(*this);
-    // The control's window is our child: it goes while ours still stands.
+    // The control and the toolbar row go while this object is whole: their
+    // last notifications still find every member. The shared hint window is
+    // taken back first, or the first toolbar to go would destroy it.
     WebBrowser1.reset();
+    for (HWND toolbar : {tlbMenu, tlbToolbar, tlbGo}) SendMessageW(toolbar, TB_SETTOOLTIPS, 0, 0);
+    pnlToolbar.reset();
 }
 
 void TfrmMain::Show() {
@@ -518,6 +522,7 @@ void TfrmMain::WebBrowser1DownloadComplete() { actStop.Enabled = false; }
 
 void TfrmMain::WebBrowser1TitleChange(const std::string& text) {
     SetCaption(FormatCaption(text, ProductTitle));
+    if (!WebBrowser1) return;  // an event while the control is being created
     const std::string url = Trim(WebBrowser1->LocationURL());
     if (url.empty()) return;
     const THistoryUpdate update = PlanHistoryUpdate(AddressHistory(), url);
