@@ -96,11 +96,18 @@ TfrmMain::TfrmMain(TStartUp startUp, TWebBrowserFactory browserFactory) : runsSt
     AlignComponents();
     TApplication::Instance().AddMessageHook(*this);
     if (!runsStartUp_) return;
-    FormCreate();
+    try {
+        FormCreate();
+    } catch (...) {
+        ReleaseComponents();  // no destructor runs for a constructor that throws
+        throw;
+    }
     if (showOnStart_) Show();
 }
 
-TfrmMain::~TfrmMain() {
+TfrmMain::~TfrmMain() { ReleaseComponents(); }
+
+void TfrmMain::ReleaseComponents() noexcept {
     TApplication::Instance().RemoveMessageHook(*this);
     // The control and the toolbar row go while this object is whole: their
     // last notifications still find every member. The shared hint window is

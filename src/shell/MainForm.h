@@ -135,6 +135,7 @@ protected:
 
 private:
     void CreateComponents();
+    void ReleaseComponents() noexcept;
     void CreateCoolBar();
     void CreateToolbars();
     void CreateAddressBox();

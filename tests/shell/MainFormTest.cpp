@@ -127,10 +127,18 @@ TEST_CASE_FIXTURE(TFormFixture, "address box keys") {
         CHECK(Key(edit, VK_DOWN));
         CHECK(form->AddressIndex() == 0);
     }
-    SUBCASE("Enter navigates to the trimmed text") {
+    SUBCASE("Enter and Go navigate to the trimmed text") {
         form->SetAddressText("  http://127.0.0.1/x \t");
         CHECK(Key(edit, VK_RETURN));
-        CHECK(browser->Navigated == std::vector<std::string>{"http://127.0.0.1/x"});
+        SendMessageW(form->Handle(), WM_COMMAND, TfrmMain::btnGo, reinterpret_cast<LPARAM>(form->tlbGo));
+        CHECK(browser->Navigated == std::vector<std::string>{"http://127.0.0.1/x", "http://127.0.0.1/x"});
+    }
+    SUBCASE("a pick from the list navigates to the picked entry") {
+        form->SetAddressText("typed");
+        SendMessageW(form->cboAddress, CB_SETCURSEL, 2, 0);
+        SendMessageW(form->Handle(), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(form->cboAddress), CBN_SELENDOK),
+                     reinterpret_cast<LPARAM>(form->cboAddress));
+        CHECK(browser->Navigated == std::vector<std::string>{"http://127.0.0.1/c"});
     }
 }
 
