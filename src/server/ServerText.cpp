@@ -4,19 +4,9 @@
 #include <charconv>
 
 #include "util/Errors.h"
+#include "util/Text.h"
 
 namespace {
-
-char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool MatchesAt(const std::string& text, size_t at, const std::string& pattern) {
-    if (text.size() - at < pattern.size()) return false;
-    for (size_t i = 0; i < pattern.size(); ++i)
-        if (LowerAscii(text[at + i]) != LowerAscii(pattern[i])) return false;
-    return true;
-}
-
-bool IsSpaceOrControl(char c) { return static_cast<unsigned char>(c) <= ' '; }
 
 // A whole decimal integer, optionally signed; false for anything else.
 bool ParseDecimal(const std::string& text, long long& value) {
@@ -35,25 +25,8 @@ std::string SlashForm(std::string path) {
     return path;
 }
 
-std::string ReplaceIgnoringCase(const std::string& text, const std::string& pattern,
-                                const std::string& value) {
-    if (pattern.empty()) return text;
-    std::string result;
-    result.reserve(text.size());
-    size_t at = 0;
-    while (at < text.size()) {
-        if (MatchesAt(text, at, pattern)) {
-            result += value;
-            at += pattern.size();
-        } else {
-            result += text[at++];
-        }
-    }
-    return result;
-}
-
 std::string ReplaceTokens(std::string text, const TokenTable& tokens) {
-    for (const auto& [token, value] : tokens) text = ReplaceIgnoringCase(text, token, value);
+    for (const auto& [token, value] : tokens) text = ReplaceText(text, token, value, true);
     return text;
 }
 
@@ -67,14 +40,8 @@ bool IsSwitchOn(const std::string& value) { return value != "0"; }
 
 bool IsLoopbackOnly(const std::string& ip) { return ip == LoopbackAddress; }
 
-std::string TrimControls(const std::string& text) {
-    const auto first = std::find_if_not(text.begin(), text.end(), IsSpaceOrControl);
-    const auto last = std::find_if_not(text.rbegin(), text.rend(), IsSpaceOrControl).base();
-    return first < last ? std::string(first, last) : std::string();
-}
-
 std::string TitleFromSetting(const std::string& value) {
-    const std::string title = TrimControls(value);
+    const std::string title = Trim(value);
     return title.empty() ? BuiltInProductName : title;
 }
 
@@ -82,7 +49,7 @@ std::string HomeAddress(int port) { return "http://127.0.0.1:" + std::to_string(
 
 int ParsePortSetting(const std::string& value) {
     long long port = 0;
-    if (!ParseDecimal(TrimControls(value), port) || port < 1 || port > 65535)
+    if (!ParseDecimal(Trim(value), port) || port < 1 || port > 65535)
         throw Exception("The port setting \"" + value + "\" is not a port number from 1 to 65535");
     return static_cast<int>(port);
 }
@@ -133,12 +100,12 @@ TokenTable MyIniKeys(const std::string& binDir, const std::string& dataDir, int 
 }
 
 std::string ExpandBrowserPath(const std::string& raw, const std::string& binDir) {
-    return ReplaceIgnoringCase(raw, "{bin}", binDir);
+    return ReplaceText(raw, "{bin}", binDir, true);
 }
 
 std::string ExpandBrowserParameters(const std::string& raw, const std::string& binDir,
                                     const std::string& homeAddress) {
-    return ReplaceIgnoringCase(ExpandBrowserPath(raw, binDir), "{url}", homeAddress);
+    return ReplaceText(ExpandBrowserPath(raw, binDir), "{url}", homeAddress, true);
 }
 
 std::string MySqlParameters(const std::string& myIniPath, int port, const std::string& languageDir) {

@@ -13,9 +13,6 @@ inline constexpr const char LoopbackAddress[] = "127.0.0.1";
 
 // Folders go into configuration files with forward slashes.
 std::string SlashForm(std::string path);
-// Every occurrence of pattern, matched without regard to ASCII letter case.
-std::string ReplaceIgnoringCase(const std::string& text, const std::string& pattern,
-                                const std::string& value);
 // Each token in table order, every occurrence, case ignored.
 std::string ReplaceTokens(std::string text, const TokenTable& tokens);
 std::string AsciiUpper(std::string text);
@@ -24,8 +21,6 @@ std::string AsciiUpper(std::string text);
 bool IsSwitchOn(const std::string& value);
 // Only exactly "127.0.0.1" keeps the web server on the loopback address.
 bool IsLoopbackOnly(const std::string& ip);
-// Leading and trailing spaces and control characters removed.
-std::string TrimControls(const std::string& text);
 // The configured title, or the built-in name when nothing is left of it.
 std::string TitleFromSetting(const std::string& value);
 std::string HomeAddress(int port);

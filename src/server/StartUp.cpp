@@ -10,6 +10,7 @@
 #include "util/Guard.h"
 #include "util/MessageBox.h"
 #include "util/ShellKit.h"
+#include "util/Text.h"
 #include "util/Utf.h"
 
 namespace {
@@ -168,7 +169,7 @@ void TRunner::RunOwnBrowser() {
     LoadExplorerModule();
     const std::string home = HomeAddress(WebPort);
     SetAddressText(home);
-    NavigateTo(TrimControls(home));
+    NavigateTo(Trim(home));
     if (IsSwitchOn(ReadConfigValue("fullscreen"))) EnterFullScreen();
     Guarded([&] {
         SetApplicationToolWindow(false);
