@@ -54,7 +54,7 @@ public:
 protected:
     // Window-side hooks, supplied by the main window.
     virtual void InstallHintWindow() {}
-    virtual void SetCaption(const std::string& /*title*/) {}
+    virtual void SetCaption(const std::string& /*title*/) {} // application title and caption
     virtual void PrepareMaximizedStart() {}                  // icon + maximized state
     virtual void NavigateTo(const std::string& /*url*/) {}
     virtual void SetShowMainFormOnStart(bool /*show*/) {}
@@ -81,11 +81,12 @@ protected:
     virtual bool RunsFromCdRom();
     virtual std::string SingleInstanceName();
     virtual int StartSplashProcess();
+    virtual int StartupShowCommand();
     // The process ends here; tests override it to observe instead.
     [[noreturn]] virtual void EndProcess();
 
 private:
-    bool EnsureSingleInstance();
+    void EnsureSingleInstance();
     void SetEnvironmentFirst();
     void SetEnvironmentSecond();
     void PrepareSettings();

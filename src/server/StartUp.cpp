@@ -42,8 +42,10 @@ int TRunner::StartSplashProcess() {
                                    SW_SHOWNORMAL, "");
 }
 
-bool TRunner::EnsureSingleInstance() {
-    if (TShellKit::IsFirstInstance(SingleInstanceName())) return true;
+int TRunner::StartupShowCommand() { return TShellKit::GetStartupShowCommand(); }
+
+void TRunner::EnsureSingleInstance() {
+    if (TShellKit::IsFirstInstance(SingleInstanceName())) return;
     ShowMessageBox(nullptr, "An instance of this application is already running!", "Error",
                    MB_OK | MB_ICONERROR);
     Terminate();
@@ -182,7 +184,7 @@ void TRunner::RunOwnBrowser() {
 }
 
 void TRunner::ApplyStartState() {
-    if (!IsHiddenStartCommand(TShellKit::GetStartupShowCommand())) {
+    if (!IsHiddenStartCommand(StartupShowCommand())) {
         BringApplicationToFront();
         return;
     }

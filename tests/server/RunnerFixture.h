@@ -50,6 +50,7 @@ public:
     std::map<std::string, std::string> settings;  // written over the extracted Config.ini
     bool cdRom = false;
     std::string instanceName;
+    int showCommand = 6001;  // relaunched with SW_SHOWNORMAL
 
     std::string ExtractConfigFile() override;
 
@@ -84,6 +85,7 @@ protected:
     bool RunsFromCdRom() override { return cdRom; }
     std::string SingleInstanceName() override { return instanceName; }
     int StartSplashProcess() override;
+    int StartupShowCommand() override { return showCommand; }
     [[noreturn]] void EndProcess() override { throw ProcessEnded{}; }
 
 private:

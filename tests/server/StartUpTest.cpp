@@ -84,13 +84,30 @@ TEST_CASE("own-browser start: free ports, servers up, hooks in order, shutdown k
     ProductTitle = BuiltInProductName;
 }
 
-TEST_CASE("settings switches: brand wins over the Customize button, full screen, no tray icon") {
+TEST_CASE("settings switches: brand wins over the Customize button, full screen, no database") {
     Distribution distribution(false);
     distribution.AddFile("bin\\Browser.ini", "[Other]\r\nDisableJavaScriptErrorDialogs=0\r\n");
     TFakeWindow window;
-    window.settings = {{"brand", "1"},      {"customizebutton", ""}, {"fullscreen", "1"},
-                       {"trayicon", "0"},   {"toolbar", "0"},        {"title", "   "}};
-    window.FormCreate();
+    window.settings = {{"brand", "1"}, {"customizebutton", ""}, {"fullscreen", "1"},
+                       {"toolbar", "0"}, {"title", "   "}};
+    SUBCASE("minimized start without a tray icon: minimized window") {
+        window.settings["trayicon"] = "0";
+        window.showCommand = 6002;
+        window.FormCreate();
+        CHECK(Called(window, "MinimizeMainWindow"));
+        CHECK_FALSE(Called(window, "SetShowMainFormOnStart 0"));
+        CHECK_FALSE(Called(window, "ShowTrayIcon 1"));
+    }
+    SUBCASE("hidden start with a tray icon: no window, only the tray icon") {
+        window.showCommand = 6007;
+        window.FormCreate();
+        CHECK(Called(window, "SetShowMainFormOnStart 0"));
+        CHECK(Called(window, "ShowTrayIcon 1"));
+        CHECK_FALSE(Called(window, "MinimizeMainWindow"));
+    }
+    // Either way the splash goes at once.
+    CHECK_FALSE(Called(window, "StartSplashCloseTimer"));
+    CHECK(window.SplashProcessId == 0);
 
     CHECK(Called(window, "SetCaption Vadrome"));
     CHECK(Called(window, "ApplyBrandLayout"));
@@ -99,8 +116,6 @@ TEST_CASE("settings switches: brand wins over the Customize button, full screen,
     CHECK(Called(window, "EnterFullScreen"));
     CHECK(Called(window, "SetBrowserSilent 0"));
     CHECK_FALSE(ScriptErrorsSilent);
-    CHECK_FALSE(Called(window, "ShowTrayIcon 1"));
-    // No database server in this distribution.
     CHECK(window.MySqlPort == 0);
     CHECK(window.MySqlProcessId == 0);
     CHECK_FALSE(TShellKit::FileExists(WorkFile("my.ini")));
