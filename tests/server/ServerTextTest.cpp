@@ -27,20 +27,6 @@ TEST_CASE("listen address: only exactly 127.0.0.1 stays on the loopback") {
         CHECK(ipToken(other) == "0.0.0.0");
 }
 
-TEST_CASE("php.ini and my.ini values") {
-    const TokenTable php = PhpIniTokens("C:\\w", "D:\\bin", 3307, "C:\\PROGRA~1\\SENDMAIL.EXE");
-    CHECK(ReplaceTokens("$MYSQLPORT$|$SendMailExe$|$BINDIR$", php) == "3307|C:/PROGRA~1/SENDMAIL.EXE|D:/bin");
-    CHECK(ReplaceTokens("sendmail_path=\"$SENDMAILEXE$\"", PhpIniTokens("", "", 0, "")) ==
-          "sendmail_path=\"\"");
-
-    const TokenTable my = MyIniKeys("D:\\bin", "D:\\data", 3306);
-    REQUIRE(my.size() == 4);
-    CHECK(my[0] == std::pair<std::string, std::string>("basedir", "\"D:/bin/mysql\""));
-    CHECK(my[1] == std::pair<std::string, std::string>("datadir", "\"D:/data\""));
-    CHECK(my[2] == std::pair<std::string, std::string>("bind-address", "127.0.0.1"));
-    CHECK(my[3] == std::pair<std::string, std::string>("port", "3306"));
-}
-
 TEST_CASE("switches and the title") {
     CHECK_FALSE(IsSwitchOn("0"));
     for (const char* on : {"1", "", " 0", "00", "no", "false"}) CHECK(IsSwitchOn(on));
@@ -69,11 +55,6 @@ TEST_CASE("splash time: non-integers count as 0") {
         CHECK(ParseSplashSeconds(bad) == 0);
 }
 
-TEST_CASE("hidden and minimized relaunches") {
-    for (int command : {6000, 6002, 6006, 6007}) CHECK(IsHiddenStartCommand(command));
-    for (int command : {0, 2, 6001, 6003, 6005, 6008, 6010, 10}) CHECK_FALSE(IsHiddenStartCommand(command));
-}
-
 TEST_CASE("Browser.ini placeholders, any letter case") {
     CHECK(ExpandBrowserPath("{BIN}\\chrome\\{bin}.exe", "C:\\app\\bin") ==
           "C:\\app\\bin\\chrome\\C:\\app\\bin.exe");
@@ -81,11 +62,4 @@ TEST_CASE("Browser.ini placeholders, any letter case") {
           "--app=http://127.0.0.1:8080 --dir=\"C:\\b\\p\"");
     // {bin} goes first, so a bin folder spelling {url} is replaced as well.
     CHECK(ExpandBrowserParameters("{bin}", "C:\\{url}", "U") == "C:\\U");
-}
-
-TEST_CASE("server command lines") {
-    CHECK(MySqlParameters("C:\\w\\my.ini", 3307, "C:\\b\\mysql\\share\\english") ==
-          "\"--defaults-file=C:\\w\\my.ini\" \"--port=3307\" \"--innodb\" "
-          "\"--language=C:\\b\\mysql\\share\\english\" \"--user=root\"");
-    CHECK(ApacheParameters("C:\\w\\httpd.conf") == "-f \"C:\\w\\httpd.conf\"");
 }
