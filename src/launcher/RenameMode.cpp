@@ -3,7 +3,7 @@
 #include <windows.h>
 
 #include "launcher/Modes.h"
-#include "launcher/RawFile.h"
+#include "util/RawFile.h"
 #include "util/Guard.h"
 #include "util/ShellKit.h"
 #include "util/Utf.h"

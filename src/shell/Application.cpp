@@ -2,8 +2,6 @@
 
 #include <algorithm>
 
-std::string ProductTitle = "Vadrome";
-
 std::string ApplicationTitle() { return TApplication::Instance().Title; }
 
 TApplication& TApplication::Instance() {

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "server/Product.h"
 #include "shell/Window.h"
 
 // Sees every message the loop takes, before it is dispatched.
@@ -35,6 +36,4 @@ private:
     std::vector<TMessageHook*> hooks_;
 };
 
-// Process-wide display name: "Vadrome" until start-up reads Config.ini's title.
-extern std::string ProductTitle;
 std::string ApplicationTitle();

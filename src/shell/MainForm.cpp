@@ -694,6 +694,12 @@ void TfrmMain::MinimizeMainWindow() {
     if (IsWindowVisible(Handle())) ShowWindow(Handle(), SW_MINIMIZE);
 }
 
+bool TfrmMain::HideMainWindow() {
+    const bool wasVisible = IsWindowVisible(Handle()) != FALSE;
+    ShowWindow(Handle(), SW_HIDE);
+    return wasVisible;
+}
+
 // ---- state
 
 void TfrmMain::SetStatusPanelLowered(int panel, bool lowered) {

@@ -129,6 +129,7 @@ public:
     void SetApplicationToolWindow(bool toolWindow) override;
     void MinimizeMainWindow() override;
     void StartSplashCloseTimer() override;
+    bool HideMainWindow() override;
 
 protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;

@@ -1,8 +1,8 @@
 // TShellKit: resource stamping of another executable.
 #include "util/ShellKit.h"
 
-#include "launcher/IconUpdate.h"
-#include "launcher/ResourceUpdate.h"
+#include "util/IconUpdate.h"
+#include "util/ResourceUpdate.h"
 #include "util/Guard.h"
 #include "util/Utf.h"
 

@@ -1,8 +1,8 @@
 #include <doctest/doctest.h>
 
 #include "StampFiles.h"
-#include "launcher/IconUpdate.h"
-#include "launcher/RawFile.h"
+#include "util/IconUpdate.h"
+#include "util/RawFile.h"
 #include "util/Errors.h"
 #include "util/ShellKit.h"
 

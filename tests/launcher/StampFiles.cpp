@@ -5,7 +5,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "launcher/ResourceUpdate.h"
+#include "util/ResourceUpdate.h"
 #include "util/Utf.h"
 
 namespace {

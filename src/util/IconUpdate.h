@@ -4,7 +4,7 @@
 #pragma once
 #include <string>
 
-#include "launcher/IconDirectory.h"
+#include "util/IconDirectory.h"
 
 constexpr unsigned MaxIconFileSize = 1048576;
 

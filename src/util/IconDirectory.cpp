@@ -1,4 +1,4 @@
-#include "launcher/IconDirectory.h"
+#include "util/IconDirectory.h"
 
 namespace {
 

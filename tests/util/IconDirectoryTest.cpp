@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "launcher/IconDirectory.h"
+#include "util/IconDirectory.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "launcher/RawFile.h"
+#include "util/RawFile.h"
 
 #include <cstdio>
 

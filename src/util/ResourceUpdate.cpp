@@ -1,4 +1,4 @@
-#include "launcher/ResourceUpdate.h"
+#include "util/ResourceUpdate.h"
 
 #include <vector>
 

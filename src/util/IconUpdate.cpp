@@ -1,11 +1,11 @@
-#include "launcher/IconUpdate.h"
+#include "util/IconUpdate.h"
 
 #include <windows.h>
 
 #include <algorithm>
 
-#include "launcher/RawFile.h"
-#include "launcher/ResourceUpdate.h"
+#include "util/RawFile.h"
+#include "util/ResourceUpdate.h"
 #include "util/Errors.h"
 #include "util/ShellKit.h"
 
