@@ -22,6 +22,7 @@ const int ToolbarHeight = 52, ToolbarButtonWidth = 56, SeparatorWidth = 8;
 const int MenuButtonWidth = 16, GoWidth = 51, GoHeight = 26;
 const int AddressHeight = 22, AddressDropDownItems = 8;
 const int StatusBarHeight = 21;
+const int CoolBarEdge = 2;  // the etched line under the cool bar
 const int BrandButtonCount = 6;  // leading separator to Home
 const WORD cboAddressId = 300;
 const UINT_PTR Timer1Id = 1, tmrCloseSplashId = 2;
@@ -164,7 +165,7 @@ void TfrmMain::CreateCoolBar() {
     RECT bar{};
     GetWindowRect(CoolBar1, &bar);
     const int barHeight = static_cast<int>(SendMessageW(CoolBar1, RB_GETBARHEIGHT, 0, 0));
-    coolBarHeight_ = barHeight > 0 ? std::max(barHeight, ToolbarHeight) + 2 : ToolbarHeight + 4;
+    coolBarHeight_ = std::max(barHeight, ToolbarHeight);
 }
 
 void TfrmMain::CreateToolbars() {
@@ -289,6 +290,9 @@ LRESULT TfrmMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return DefaultHandler(message, wParam, lParam);
     case WM_RELAYOUT:
         FormResize();
+        return 0;
+    case WM_PAINT:
+        PaintCoolBarEdge();
         return 0;
     case WM_COMMAND:
         if (HandleCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam))) return 0;
@@ -552,11 +556,24 @@ void TfrmMain::WebBrowser1TitleChange(const std::string& text) {
 void TfrmMain::AlignComponents() {
     RECT client{};
     GetClientRect(Handle(), &client);
-    const int top = Visible(CoolBar1) ? coolBarHeight_ : 0;
+    const int top = Visible(CoolBar1) ? coolBarHeight_ + CoolBarEdge : 0;
     const int bottom = client.bottom - (Visible(StatusBar1) ? StatusBarHeight : 0);
     SetWindowPos(CoolBar1, nullptr, 0, 0, client.right, coolBarHeight_, SWP_NOZORDER | SWP_NOACTIVATE);
     SetWindowPos(StatusBar1, nullptr, 0, bottom, client.right, StatusBarHeight, SWP_NOZORDER | SWP_NOACTIVATE);
     if (WebBrowser1) WebBrowser1->SetBounds({0, top, client.right, std::max(top, bottom)});
+}
+
+void TfrmMain::PaintCoolBarEdge() {
+    PAINTSTRUCT paint;
+    HDC dc = BeginPaint(Handle(), &paint);
+    if (Visible(CoolBar1)) {
+        RECT edge{};
+        GetClientRect(Handle(), &edge);
+        edge.top = coolBarHeight_;
+        edge.bottom = coolBarHeight_ + CoolBarEdge;
+        DrawEdge(dc, &edge, EDGE_ETCHED, BF_TOP);
+    }
+    EndPaint(Handle(), &paint);
 }
 
 void TfrmMain::FormResize() {

@@ -144,6 +144,7 @@ private:
     void CreateMenu();
     void CreateActions();
     void AlignComponents();
+    void PaintCoolBarEdge();
     bool HandleCommand(WORD id, WORD code, HWND control);
     bool HandleNotify(NMHDR& header, LRESULT& result);
     bool IsBrowserWindow(HWND window) const;

@@ -81,7 +81,7 @@ void CheckLayout(TfrmMain& form) {
     CHECK(Width(status) == client.right);
     CHECK(browser.left == 0);
     CHECK(browser.right == client.right);
-    CHECK(browser.top == coolBar.bottom);
+    CHECK(browser.top == coolBar.bottom + 2);  // its etched edge between
     CHECK(browser.bottom == status.top);
 
     HWND panel = GetParent(form.tlbToolbar);
