@@ -191,6 +191,16 @@ TEST_CASE("the main window's children at several sizes and in full screen") {
         CHECK(browser.bottom == client.bottom);
         CHECK(browser.right == client.right);
     }
+    SUBCASE("a resize while hidden is laid out when the window shows again") {
+        const RECT goBefore = RectIn(form.tlbGo, form.Handle());
+        ShowWindow(form.Handle(), SW_HIDE);
+        SetClientSize(form.Handle(), 800, 500);
+        Pump(50);
+        CHECK(RectIn(form.tlbGo, form.Handle()).left == goBefore.left);
+        ShowWindow(form.Handle(), SW_SHOW);
+        Pump(50);
+        CheckLayout(form);
+    }
     SUBCASE("bars hidden by the settings give the control the whole window") {
         form.SetBarsVisible(false, false);
         RECT client{};
