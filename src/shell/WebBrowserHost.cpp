@@ -6,11 +6,9 @@
 #include <exception>
 #include <utility>
 
+#include "shell/Window.h"
 #include "util/Errors.h"
 #include "util/Utf.h"
-
-void ShowHandlerException(HWND owner, const std::exception& error);  // Window.h
-void ShowHandlerException(HWND owner);
 
 namespace {
 
