@@ -1,9 +1,12 @@
-// The stand-in servers behave as the runner relies on: two web-server
-// processes while it serves, a parent that ends when it cannot listen, and a
-// database server on the port it is told.
+// The stand-in programs behave as the runner relies on: two web-server
+// processes while it serves, a parent that ends when it cannot listen, a
+// database server on the port it is told, and a browser that reports itself
+// under the message name the runner registers.
 #include <doctest/doctest.h>
 
 #include "StandinNet.h"
+#include "server/ServerText.h"
+#include "util/ShellKit.h"
 #include "util/Utf.h"
 
 using namespace standin;
@@ -158,4 +161,47 @@ TEST_CASE("database stand-in: port from the defaults file, and --port wins over 
         CHECK(WaitUntil([&] { return !greeting(port).empty(); }, 10000));
         CHECK(greeting(filePort).empty());
     }
+}
+
+namespace {
+
+UINT reportedMessage = 0;
+WPARAM reportedId = 0;
+
+LRESULT CALLBACK FakeMainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == reportedMessage && message != 0) reportedId = wParam;
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+}  // namespace
+
+TEST_CASE("browser stand-in: reports its process id to a hidden runner window under the runner's message name") {
+    const std::string folder = MakeTempFolder("standin-browser-");
+    const std::string browser = folder + "\\browser.exe";
+    REQUIRE(CopyFileW(Widen(HostPath(STANDIN_BROWSER_EXE)).c_str(), Widen(browser).c_str(), FALSE));
+    WriteWholeFile(folder + "\\browser.ini", "[Standin]\r\nReport=1\r\nLiveMs=3000\r\n");
+
+    // The name as the runner forms it, with the runner's own helpers.
+    const std::string name = AsciiUpper(TShellKit::GetShortPath(browser));
+    reportedMessage = RegisterWindowMessageW(Widen(TShellKit::Md5Hex(name)).c_str());
+    WNDCLASSW windowClass{};
+    windowClass.lpfnWndProc = FakeMainWindowProc;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.lpszClassName = L"TfrmMain";
+    RegisterClassW(&windowClass);
+    UniqueWindow hidden(CreateWindowExW(0, L"TfrmMain", L"", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr, nullptr,
+                                        windowClass.hInstance, nullptr));
+    REQUIRE(hidden);
+
+    const TServerRun run(browser, "http://127.0.0.1:1/");
+    REQUIRE(run.Started);
+    const bool reported = WaitUntil(
+        [&] {
+            MSG message;
+            while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+            return reportedId != 0;
+        },
+        10000);
+    CHECK(reported);
+    CHECK(reportedId == GetProcessId(run.Started.Get()));
 }
