@@ -3,6 +3,7 @@
 #include <shlobj.h>
 
 #include <sstream>
+#include <stdexcept>
 
 #include "E2ePaths.h"
 #include "StandinText.h"
@@ -107,11 +108,11 @@ void TDistribution::KillAll() const {
 void TDistribution::SetConfigValue(const std::string& key, const std::string& value) {
     const std::string ini = WithValue(ReadRcData(Runner, L"RES_CONFIG_INI"), key, value);
     const WORD language = ResourceLanguage(Runner, L"RES_CONFIG_INI");
-    HANDLE update = BeginUpdateResourceW(Widen(Runner).c_str(), FALSE);
-    if (!update) return;
-    UpdateResourceW(update, RT_RCDATA, L"RES_CONFIG_INI", language, const_cast<char*>(ini.data()),
-                    static_cast<DWORD>(ini.size()));
-    EndUpdateResourceW(update, FALSE);
+    UniqueUpdateHandle update(BeginUpdateResourceW(Widen(Runner).c_str(), FALSE));
+    if (!update || !UpdateResourceW(update.Get(), RT_RCDATA, L"RES_CONFIG_INI", language,
+                                    const_cast<char*>(ini.data()), static_cast<DWORD>(ini.size())) ||
+        !EndUpdateResourceW(update.Release(), FALSE))
+        throw std::runtime_error("cannot set " + key + " in " + Runner);
 }
 
 void TDistribution::WriteFile(const std::string& relative, const std::string& text) const {

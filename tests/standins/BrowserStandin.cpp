@@ -64,22 +64,25 @@ std::string LogFile(const std::string& exe) {
     return WithoutExtension(exe) + ".log";
 }
 
+void ReleaseProvider(HCRYPTPROV provider) { CryptReleaseContext(provider, 0); }
+using UniqueProvider = UniqueHandleOf<SimpleHandleTraits<HCRYPTPROV, ReleaseProvider, HCRYPTPROV(0)>>;
+using UniqueHash = UniqueHandleOf<SimpleHandleTraits<HCRYPTHASH, CryptDestroyHash, HCRYPTHASH(0)>>;
+
 std::string Md5Hex(const std::string& text) {
     HCRYPTPROV provider = 0;
+    if (!CryptAcquireContextW(&provider, nullptr, nullptr, PROV_RSA_FULL, CRYPT_VERIFYCONTEXT)) return {};
+    const UniqueProvider ownedProvider(provider);
     HCRYPTHASH hash = 0;
+    if (!CryptCreateHash(provider, CALG_MD5, 0, 0, &hash)) return {};
+    const UniqueHash ownedHash(hash);
+    BYTE digest[16];
+    DWORD size = sizeof digest;
+    if (!CryptHashData(hash, reinterpret_cast<const BYTE*>(text.data()), static_cast<DWORD>(text.size()), 0) ||
+        !CryptGetHashParam(hash, HP_HASHVAL, digest, &size, 0))
+        return {};
     std::string hex;
-    if (CryptAcquireContextW(&provider, nullptr, nullptr, PROV_RSA_FULL, CRYPT_VERIFYCONTEXT)) {
-        BYTE digest[16];
-        DWORD size = sizeof digest;
-        if (CryptCreateHash(provider, CALG_MD5, 0, 0, &hash) &&
-            CryptHashData(hash, reinterpret_cast<const BYTE*>(text.data()), static_cast<DWORD>(text.size()), 0) &&
-            CryptGetHashParam(hash, HP_HASHVAL, digest, &size, 0)) {
-            const char* digits = "0123456789abcdef";
-            for (BYTE b : digest) hex += {digits[b >> 4], digits[b & 15]};
-        }
-        if (hash) CryptDestroyHash(hash);
-        CryptReleaseContext(provider, 0);
-    }
+    const char* digits = "0123456789abcdef";
+    for (BYTE b : digest) hex += {digits[b >> 4], digits[b & 15]};
     return hex;
 }
 

@@ -5,6 +5,7 @@
 // only; .php pages go out as they are.
 #include <windows.h>
 
+#include <memory>
 #include <string>
 
 #include "StandinNet.h"
@@ -132,9 +133,8 @@ void ServeOne(TConnection& connection) {
 }
 
 DWORD WINAPI ConnectionThread(void* parameter) {
-    TConnection* connection = static_cast<TConnection*>(parameter);
+    const std::unique_ptr<TConnection> connection(static_cast<TConnection*>(parameter));
     ServeOne(*connection);
-    delete connection;
     return 0;
 }
 
@@ -146,14 +146,13 @@ int Serve(const standin::THttpdSettings& settings) {
         if (!client) continue;
         const DWORD timeout = 10000;
         setsockopt(client.Get(), SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&timeout), sizeof timeout);
-        auto* connection = new TConnection{std::move(client), settings.DocumentRoot};
-        HANDLE thread = CreateThread(nullptr, 0, ConnectionThread, connection, 0, nullptr);
-        if (thread) {
-            CloseHandle(thread);
-        } else {
+        auto connection = std::make_unique<TConnection>(TConnection{std::move(client), settings.DocumentRoot});
+        // The thread owns the connection once it runs; without one, serve it here.
+        UniqueHandle thread(CreateThread(nullptr, 0, ConnectionThread, connection.get(), 0, nullptr));
+        if (thread)
+            connection.release();
+        else
             ServeOne(*connection);
-            delete connection;
-        }
     }
 }
 
