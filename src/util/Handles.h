@@ -2,6 +2,7 @@
 #pragma once
 #include <windows.h>
 #include <winsock2.h>
+#include <objbase.h>
 #include <commctrl.h>
 #include <tlhelp32.h>
 #include <utility>
@@ -85,3 +86,6 @@ using UniqueBrush = UniqueHandleOf<SimpleHandleTraits<HBRUSH, DeleteGdiObject>>;
 using UniqueFont = UniqueHandleOf<SimpleHandleTraits<HFONT, DeleteGdiObject>>;
 using UniqueImageList = UniqueHandleOf<SimpleHandleTraits<HIMAGELIST, ImageList_Destroy>>;
 using UniqueWindow = UniqueHandleOf<SimpleHandleTraits<HWND, DestroyWindow>>;
+// Memory the shell hands over for the caller to free (item id lists and the like).
+template <class T>
+using UniqueCoTaskMem = UniqueHandleOf<SimpleHandleTraits<T*, CoTaskMemFree>>;

@@ -9,6 +9,10 @@
 
 #ifdef _WIN32
 #include <windows.h>
+// commdlg.h maps ReplaceText to ReplaceTextW; take it in once and drop the
+// macro so every unit sees the same member name.
+#include <commdlg.h>
+#undef ReplaceText
 #endif
 
 struct TPicture;

@@ -1,0 +1,6 @@
+// MD5 digest of a byte string, as 32 lower-case hexadecimal digits.
+#pragma once
+#include <string>
+#include <string_view>
+
+std::string Md5Hex(std::string_view bytes);

@@ -1,0 +1,45 @@
+#include "util/Text.h"
+
+namespace {
+
+bool IsBlank(char c) { return static_cast<unsigned char>(c) <= ' '; }
+
+char LowerChar(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+std::string FoldCase(std::string_view text) {
+    std::string lower(text);
+    for (char& c : lower) c = LowerChar(c);
+    return lower;
+}
+
+}  // namespace
+
+std::string TrimLeft(std::string_view text) {
+    size_t first = 0;
+    while (first < text.size() && IsBlank(text[first])) ++first;
+    return std::string(text.substr(first));
+}
+
+std::string TrimRight(std::string_view text) {
+    size_t end = text.size();
+    while (end > 0 && IsBlank(text[end - 1])) --end;
+    return std::string(text.substr(0, end));
+}
+
+std::string Trim(std::string_view text) { return TrimLeft(TrimRight(text)); }
+
+std::string ReplaceText(std::string_view text, std::string_view oldPattern,
+                        std::string_view newPattern, bool ignoreCase) {
+    if (oldPattern.empty()) return std::string(text);
+    // ASCII folding keeps byte offsets equal between the folded and the original text.
+    const std::string haystack = ignoreCase ? FoldCase(text) : std::string(text);
+    const std::string needle = ignoreCase ? FoldCase(oldPattern) : std::string(oldPattern);
+    std::string result;
+    size_t from = 0;
+    for (size_t at; (at = haystack.find(needle, from)) != std::string::npos; from = at + needle.size()) {
+        result.append(text.substr(from, at - from));
+        result.append(newPattern);
+    }
+    result.append(text.substr(from));
+    return result;
+}
