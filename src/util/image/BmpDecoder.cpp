@@ -128,9 +128,11 @@ void DecodeMaskedRows(TByteReader& reader, const TBmpInfo& info, TPixelSink& sin
     }
 }
 
+std::size_t RowStride(const TBmpInfo& info) { return (std::size_t(info.Width) * info.BitCount + 31) / 32 * 4; }
+
 void DecodePlainRows(TByteReader& reader, const TBmpInfo& info, const std::vector<std::array<std::uint8_t, 4>>& palette,
                      TPixelSink& sink) {
-    const std::size_t stride = (std::size_t(info.Width) * info.BitCount + 31) / 32 * 4;
+    const std::size_t stride = RowStride(info);
     if (info.BitCount == 16 || info.BitCount == 32) return DecodeMaskedRows(reader, info, sink, stride);
     const int depth = info.BitCount;
     for (std::int64_t y = 0; y < std::abs(info.Height); ++y) {
@@ -207,10 +209,15 @@ void DecodeBmp(std::string_view data, TPicture& picture, std::uint64_t maxPixels
     CheckFormat(info);
     if (info.Width <= 0 || info.Height == 0 || info.Height == INT32_MIN) InvalidGraphic("Bad bitmap size");
     const auto palette = ReadPalette(reader, info);
+    reader.Seek(info.PixelOffset);
+    const bool runLength = info.Compression == biRle4 || info.Compression == biRle8;
+    // A short file is refused before its declared size is allocated.
+    if (!runLength && info.Width <= MaxPictureSide &&
+        RowStride(info) * std::uint64_t(std::abs(info.Height)) > reader.Remaining())
+        InvalidGraphic("Bitmap data truncated");
     AllocatePicture(picture, std::uint64_t(info.Width), std::uint64_t(std::abs(info.Height)), maxPixels);
     TPixelSink sink(picture, info.Height < 0);
-    reader.Seek(info.PixelOffset);
-    if (info.Compression == biRle4 || info.Compression == biRle8) {
+    if (runLength) {
         DecodeRunLengthRows(reader, info, palette, sink);
     } else {
         DecodePlainRows(reader, info, palette, sink);

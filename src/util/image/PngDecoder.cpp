@@ -341,6 +341,18 @@ void DecodePass(const TPass& pass, const TPngHeader& header, const TRowConverter
     }
 }
 
+// Deflate expands at most about 1032 times: image data too short for the
+// declared size is refused before the pixels are allocated.
+void CheckEnoughImageData(const TPngFile& file) {
+    constexpr std::uint64_t MaxDeflateRatio = 1032;
+    std::uint64_t compressed = 0;
+    for (std::string_view part : file.ImageData) compressed += part.size();
+    const TPngHeader& header = file.Header;
+    const std::uint64_t bitsPerPixel = ChannelCount(header.ColorType) * header.BitDepth;
+    const std::uint64_t minimumRaw = std::uint64_t(header.Height) * ((header.Width * bitsPerPixel + 7) / 8 + 1);
+    if (compressed * MaxDeflateRatio < minimumRaw) InvalidGraphic("PNG image data too short");
+}
+
 }  // namespace
 
 bool LooksLikePng(std::string_view data) { return data.substr(0, PngSignature.size()) == PngSignature; }
@@ -348,6 +360,7 @@ bool LooksLikePng(std::string_view data) { return data.substr(0, PngSignature.si
 void DecodePng(std::string_view data, TPicture& picture, std::uint64_t maxPixels) {
     const TPngFile file = ParseChunks(data);
     const TPngHeader& header = file.Header;
+    CheckEnoughImageData(file);
     AllocatePicture(picture, header.Width, header.Height, maxPixels);
     const TRowConverter converter(file);
     TImageDataStream stream(file.ImageData);
