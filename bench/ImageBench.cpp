@@ -18,6 +18,7 @@
 
 #include "util/image/JpegDecoder.h"
 #include "util/image/PngDecoder.h"
+#include "util/image/TestEncoders.h"
 
 namespace {
 
@@ -54,30 +55,6 @@ std::string WritePngWithLibpng(const std::vector<std::uint8_t>& rgb) {
     return out;
 }
 
-std::string WriteJpegWithLibjpeg(const std::vector<std::uint8_t>& rgb) {
-    jpeg_compress_struct info{};
-    jpeg_error_mgr errors{};
-    info.err = jpeg_std_error(&errors);
-    jpeg_create_compress(&info);
-    unsigned char* buffer = nullptr;
-    unsigned long size = 0;
-    jpeg_mem_dest(&info, &buffer, &size);
-    info.image_width = PhotoWidth, info.image_height = PhotoHeight;
-    info.input_components = 3, info.in_color_space = JCS_RGB;
-    jpeg_set_defaults(&info);
-    jpeg_set_quality(&info, 90, TRUE);
-    jpeg_start_compress(&info, TRUE);
-    while (info.next_scanline < info.image_height) {
-        JSAMPROW row = const_cast<JSAMPROW>(&rgb[std::size_t(info.next_scanline) * PhotoWidth * 3]);
-        jpeg_write_scanlines(&info, &row, 1);
-    }
-    jpeg_finish_compress(&info);
-    std::string out(reinterpret_cast<char*>(buffer), size);
-    jpeg_destroy_compress(&info);
-    free(buffer);
-    return out;
-}
-
 struct TImages {
     std::string SplashPng, PhotoPng, PhotoJpeg;
 };
@@ -94,7 +71,7 @@ const TImages& Images() {
         result.SplashPng = bytes.str();
         const auto rgb = PhotoPixels();
         result.PhotoPng = WritePngWithLibpng(rgb);
-        result.PhotoJpeg = WriteJpegWithLibjpeg(rgb);
+        result.PhotoJpeg = EncodeJpeg(PhotoWidth, PhotoHeight, rgb, {3, false, 90, false});
         return result;
     }();
     return images;

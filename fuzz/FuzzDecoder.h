@@ -8,7 +8,7 @@
 #include "util/image/ImageCommon.h"
 
 // Smaller than the product's bound so slow-but-legal giants stay rare.
-constexpr std::uint64_t FuzzMaxPixels = std::uint64_t(1) << 22;
+constexpr std::uint64_t FuzzMaxPixels = std::uint64_t(1) << 18;
 
 #define VADROME_FUZZ_DECODER(decoder)                                                      \
     extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {    \

@@ -7,6 +7,6 @@ cd "$root"
 build=build/bench
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVADROME_BENCH=ON >/dev/null
 cmake --build "$build" -j2 --target image_bench
-python3 src/res/make_art.py "$build/art" >/dev/null
+/usr/bin/python3 src/res/make_art.py "$build/art" >/dev/null
 "$build/bench/image_bench" "$build/art/splash.png" --benchmark_repetitions=3 \
   --benchmark_report_aggregates_only=true "$@"

@@ -27,12 +27,8 @@ TPicture Decode(const std::string& file) {
 }
 
 bool Decodes(const std::string& file) {
-    try {
-        Decode(file);
-        return true;
-    } catch (const EInvalidGraphic&) {
-        return false;
-    }
+    TPicture picture;
+    return DecodesWith(DecodeBmp, file, picture);
 }
 
 void CheckIndexedPixels(const TPicture& picture, const TBmpImage& image) {

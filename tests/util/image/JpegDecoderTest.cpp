@@ -16,14 +16,7 @@ std::vector<std::uint8_t> SmoothSamples(int width, int height, int components) {
     return samples;
 }
 
-bool Decodes(const std::string& file, TPicture& picture) {
-    try {
-        DecodeJpeg(file, picture);
-        return true;
-    } catch (const EInvalidGraphic&) {
-        return false;
-    }
-}
+bool Decodes(const std::string& file, TPicture& picture) { return DecodesWith(DecodeJpeg, file, picture); }
 
 int MaxDifference(const TPicture& picture, const std::vector<std::uint8_t>& rgb, int components) {
     int worst = 0;

@@ -27,14 +27,7 @@ TPngImage KnownImage(int colorType, int depth, int width, int height, bool inter
     return image;
 }
 
-bool Decodes(const std::string& file, TPicture& picture) {
-    try {
-        DecodePng(file, picture);
-        return true;
-    } catch (const EInvalidGraphic&) {
-        return false;
-    }
-}
+bool Decodes(const std::string& file, TPicture& picture) { return DecodesWith(DecodePng, file, picture); }
 
 bool Decodes(const std::string& file) {
     TPicture picture;

@@ -1,5 +1,7 @@
 #include "util/image/TestEncoders.h"
 
+#include "util/image/ImageCommon.h"
+
 #include <zlib.h>
 
 #include <cstdio>
@@ -248,7 +250,8 @@ std::string EncodeJpeg(int width, int height, const std::vector<std::uint8_t>& s
     jpeg_set_defaults(&info);
     jpeg_set_quality(&info, options.Quality, TRUE);
     // Full-resolution chroma keeps the round trip close for exact comparison.
-    for (int c = 0; c < info.num_components; ++c) info.comp_info[c].h_samp_factor = info.comp_info[c].v_samp_factor = 1;
+    if (options.FullChroma)
+        for (int c = 0; c < info.num_components; ++c) info.comp_info[c].h_samp_factor = info.comp_info[c].v_samp_factor = 1;
     if (options.Progressive) jpeg_simple_progression(&info);
     jpeg_start_compress(&info, TRUE);
     while (info.next_scanline < info.image_height) {
@@ -265,4 +268,13 @@ std::string EncodeJpeg(int width, int height, const std::vector<std::uint8_t>& s
 std::uint32_t PixelAt(const TPicture& picture, int x, int y) {
     const std::uint8_t* p = &picture.Bgra[(std::size_t(y) * picture.Width + x) * 4];
     return std::uint32_t(p[3]) << 24 | std::uint32_t(p[2]) << 16 | std::uint32_t(p[1]) << 8 | p[0];
+}
+
+bool DecodesWith(TDecoder decoder, const std::string& file, TPicture& picture) {
+    try {
+        decoder(file, picture, MaxPicturePixels);
+        return true;
+    } catch (const EInvalidGraphic&) {
+        return false;
+    }
 }

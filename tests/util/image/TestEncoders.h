@@ -3,6 +3,7 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "util/Picture.h"
@@ -54,8 +55,13 @@ struct TJpegOptions {
     int Components = 3;  // 1 gray, 3 RGB, 4 CMYK
     bool Progressive = false;
     int Quality = 100;
+    bool FullChroma = true;  // false: libjpeg's default 2x2 chroma subsampling
 };
 // Samples: interleaved, Components per pixel.
 std::string EncodeJpeg(int width, int height, const std::vector<std::uint8_t>& samples, const TJpegOptions& options);
 
 std::uint32_t PixelAt(const TPicture& picture, int x, int y);  // 0xAARRGGBB
+
+// True when the decoder accepts the file; false when it raises EInvalidGraphic.
+using TDecoder = void (*)(std::string_view, TPicture&, std::uint64_t);
+bool DecodesWith(TDecoder decoder, const std::string& file, TPicture& picture);
