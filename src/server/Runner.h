@@ -13,16 +13,25 @@ public:
     virtual ~TRunner() = default;
 
     // Settings (Config.ini in the work folder, Brand.ini)
-    std::string ExtractConfigFile();
+    virtual std::string ExtractConfigFile();
     std::string ReadConfigValue(const std::string& key);
     void WriteConfigValue(const std::string& key, const std::string& value);
     std::string ReadBrandValue(const std::string& key);
     void WriteBrandValue(const std::string& key, const std::string& value);
     std::string GetBrandIniPath();
 
+    // Server configuration files in the work folder; each returns its path
+    std::string WriteHttpdConf();
+    std::string WritePhpIni();
+    std::string WriteMyIni();
+
+    // Server processes
+    std::string ResolveBinDir();
+    static void KillProcessesByPath(const std::string& path);
+
     // Start-up (the window's create handler) and shutdown
     void FormCreate();
-    void FormDestroy();
+    [[noreturn]] void FormDestroy();
     [[noreturn]] void Quit();
     void Timer1Timer();
 
@@ -38,10 +47,14 @@ public:
     bool Started = false;
     bool TrayIconEnabled = true, ShowToolbar = true, ShowStatusBar = true, ShowCustomizeButton = true;
 
+    // Bounds of the waits for processes that might never appear as expected.
+    unsigned WebServerWaitLimitMs = 20000;     // then start-up goes on with what runs
+    unsigned BrowserStartWaitLimitMs = 30000;  // then the browser counts as ended
+
 protected:
     // Window-side hooks, supplied by the main window.
     virtual void InstallHintWindow() {}
-    virtual void SetCaption(const std::string& /*title*/) {}
+    virtual void SetCaption(const std::string& /*title*/) {} // application title and caption
     virtual void PrepareMaximizedStart() {}                  // icon + maximized state
     virtual void NavigateTo(const std::string& /*url*/) {}
     virtual void SetShowMainFormOnStart(bool /*show*/) {}
@@ -63,6 +76,37 @@ protected:
     virtual void MinimizeMainWindow() {}
     virtual void ShowTrayIcon(bool /*show*/) {}
     virtual void StartSplashCloseTimer() {}
+    virtual bool HideMainWindow() { return false; }          // true when it was visible
+    // Seams of the platform that tests replace.
+    virtual bool RunsFromCdRom();
+    virtual std::string SingleInstanceName();
+    virtual int StartSplashProcess();
+    virtual int StartupShowCommand();
     // The process ends here; tests override it to observe instead.
     [[noreturn]] virtual void EndProcess();
+
+private:
+    void EnsureSingleInstance();
+    void SetEnvironmentFirst();
+    void SetEnvironmentSecond();
+    void PrepareSettings();
+    void StartServers();
+    void StartDatabaseServer();
+    void ChooseWebPort();
+    void StartWebServer();
+    void WaitForWebServer();
+    void LoadExplorerModule();
+    bool ReadBrowserIni();
+    [[noreturn]] void RunExternalBrowser();
+    void RunOwnBrowser();
+    void ApplyStartState();
+    std::string ExpandedBrowserPath();
+    void StopEverything();
+    [[noreturn]] void Terminate();  // EndProcess, whatever an override does
+    [[noreturn]] void ReportStartUpFailure(const std::string& reason);
+    static std::string CopyToWorkDir(const std::string& source, const std::string& workDir,
+                                     const std::string& name);
 };
+
+// All x87 and SSE floating-point exceptions masked for the whole process.
+void MaskFloatingPointExceptions();

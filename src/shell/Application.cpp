@@ -1,7 +1,5 @@
 #include "shell/Application.h"
 
-std::string ProductTitle = "Vadrome";
-
 std::string ApplicationTitle() { return TApplication::Instance().Title; }
 
 TApplication& TApplication::Instance() {

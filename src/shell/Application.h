@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "server/Product.h"
 #include "shell/Window.h"
 
 class TApplication : public TWindow {
@@ -22,6 +23,4 @@ private:
     TApplication() = default;
 };
 
-// Process-wide display name: "Vadrome" until start-up reads Config.ini's title.
-extern std::string ProductTitle;
 std::string ApplicationTitle();

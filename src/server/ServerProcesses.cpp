@@ -1,0 +1,97 @@
+// The bin folder, the environment every child inherits, and the database and
+// web servers started as hidden children on free ports.
+#include <windows.h>
+
+#include "server/Runner.h"
+#include "server/ServerText.h"
+#include "util/Errors.h"
+#include "util/Guard.h"
+#include "util/ShellKit.h"
+
+namespace {
+
+const char ServerFileVersion[] = "8.72";
+
+// Short 8.3 form of a file beside the servers; empty when the file is missing.
+std::string ShortPathInBin(const std::string& binDir, const std::string& name) {
+    return TShellKit::GetShortPath(TShellKit::ExpandAppRelative(binDir + "\\apache\\" + name));
+}
+
+}  // namespace
+
+std::string TRunner::ResolveBinDir() {
+    std::string bin = TShellKit::GetAppPath() + "bin";
+    if (RunsFromCdRom()) Guarded([&] { bin = CopyToWorkDir(bin, WorkDir, "bin"); });
+    return bin;
+}
+
+void TRunner::SetEnvironmentFirst() {
+    TShellKit::SetPhpRcEnv("");
+    TShellKit::SetLanguageEnv();
+    TShellKit::SetEnv("SERVER_FILENAME", TShellKit::GetExeFileName());
+    TShellKit::SetEnv("SERVER_FILEVERSION", ServerFileVersion);
+    // Set before Config.ini is read: never the configured title.
+    TShellKit::SetEnv("SERVER_APPNAME", BuiltInProductName);
+}
+
+void TRunner::SetEnvironmentSecond() {
+    TShellKit::SetEnv("PHP_EXE", ShortPathInBin(BinDir, "php.exe"));
+    TShellKit::SetEnv("OPENSSL_CONF", ShortPathInBin(BinDir, "openssl.cnf"));
+    TShellKit::SetEnv("SSLEAY_CONF", ShortPathInBin(BinDir, "openssl.cnf"));
+}
+
+void TRunner::KillProcessesByPath(const std::string& path) {
+    Guarded([&] {
+        for (int pass = 0; pass < 2; ++pass) {
+            if (pass > 0) Sleep(60);
+            for (int id : TShellKit::FindProcessesByPath(path))
+                Guarded([&] { TShellKit::KillProcess(id); });
+        }
+    });
+}
+
+void TRunner::StartDatabaseServer() {
+    MySqlExePath = BinDir + "\\mysql\\bin\\mysqld.exe";
+    // The medium's own data\mysql decides, even when the data is copied.
+    if (!TShellKit::FileExists(MySqlExePath) ||
+        !TShellKit::DirectoryExists(TShellKit::GetAppPath() + "data\\mysql"))
+        return;
+    KillProcessesByPath(MySqlExePath);
+    const int port = TShellKit::FindFreePort(3306, true);
+    if (port < 0) return;  // no port: run without a database server rather than on -1
+    MySqlPort = port;
+    MyIniPath = WriteMyIni();
+    MySqlProcessId = TShellKit::StartProcess(
+        MySqlExePath, MySqlParameters(MyIniPath, MySqlPort, BinDir + "\\mysql\\share\\english"),
+        SW_HIDE, "");
+}
+
+void TRunner::ChooseWebPort() {
+    const int start = ParsePortSetting(ReadConfigValue("port"));
+    WebPort = TShellKit::FindFreePort(start, IsLoopbackOnly(ReadConfigValue("ip")));
+    if (WebPort < 0)
+        throw Exception("No port from " + std::to_string(start) + " to 65535 is free for the web server");
+}
+
+void TRunner::StartWebServer() {
+    HttpdConfPath = WriteHttpdConf();
+    ApacheExePath = BinDir + "\\Apache\\Apache.exe";
+    KillProcessesByPath(ApacheExePath);
+    ApacheProcessId =
+        TShellKit::StartProcess(ApacheExePath, ApacheParameters(HttpdConfPath), SW_HIDE, "");
+    WaitForWebServer();
+}
+
+// Up means two processes (the server and its child). One that stays single
+// past the limit is taken as it is, so start-up never hangs on it.
+void TRunner::WaitForWebServer() {
+    const ULONGLONG deadline = GetTickCount64() + WebServerWaitLimitMs;
+    while (ApacheProcessId != 0 && TShellKit::ProcessExists(ApacheProcessId)) {
+        TShellKit::ProcessMessagesAndSleep(330);
+        const bool up = TShellKit::FindProcessesByPath(ApacheExePath).size() >= 2;
+        if (up || GetTickCount64() >= deadline) {
+            ApacheProcessIds = TShellKit::FindProcessesByPath(ApacheExePath);
+            return;
+        }
+    }
+}

@@ -1,0 +1,50 @@
+// Text rules of the runner's settings and of the generated server
+// configuration: no platform calls, so they build and are tested natively.
+#pragma once
+#include <string>
+#include <utility>
+#include <vector>
+
+// Ordered (token or key, value) pairs; order matters for replacement.
+using TokenTable = std::vector<std::pair<std::string, std::string>>;
+
+inline constexpr const char BuiltInProductName[] = "Vadrome";
+inline constexpr const char LoopbackAddress[] = "127.0.0.1";
+
+// Folders go into configuration files with forward slashes.
+std::string SlashForm(std::string path);
+// Each token in table order, every occurrence, case ignored.
+std::string ReplaceTokens(std::string text, const TokenTable& tokens);
+std::string AsciiUpper(std::string text);
+
+// Only exactly "0" switches off; empty or anything else is on.
+bool IsSwitchOn(const std::string& value);
+// Only exactly "127.0.0.1" keeps the web server on the loopback address.
+bool IsLoopbackOnly(const std::string& ip);
+// The configured title, or the built-in name when nothing is left of it.
+std::string TitleFromSetting(const std::string& value);
+std::string HomeAddress(int port);
+
+// The `port` setting as a port number; throws Exception naming the value
+// when it is not a decimal number from 1 to 65535.
+int ParsePortSetting(const std::string& value);
+// Whole seconds of SplashTime; 0 for anything that is not a decimal integer.
+int ParseSplashSeconds(const std::string& value);
+// Relaunch show commands asking for a hidden or minimized start.
+bool IsHiddenStartCommand(int showCommand);
+
+TokenTable HttpdConfTokens(const std::string& workDir, const std::string& binDir,
+                           const std::string& ip, int webPort, const std::string& docRoot);
+TokenTable PhpIniTokens(const std::string& workDir, const std::string& binDir, int mySqlPort,
+                        const std::string& sendmailShortPath);
+// Keys of section "mysqld", in the order they are written.
+TokenTable MyIniKeys(const std::string& binDir, const std::string& dataDir, int mySqlPort);
+std::string QuotedValue(const std::string& value);
+
+// Browser.ini placeholders: "{bin}" in both, "{url}" in the parameters.
+std::string ExpandBrowserPath(const std::string& raw, const std::string& binDir);
+std::string ExpandBrowserParameters(const std::string& raw, const std::string& binDir,
+                                    const std::string& homeAddress);
+
+std::string MySqlParameters(const std::string& myIniPath, int port, const std::string& languageDir);
+std::string ApacheParameters(const std::string& httpdConfPath);

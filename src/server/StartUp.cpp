@@ -1,0 +1,198 @@
+// The runner's start-up, run by the main window's create handler: settings,
+// splash, servers, then the site in an external browser or in our own window.
+#include <windows.h>
+#include <xmmintrin.h>
+
+#include "server/Product.h"
+#include "server/Runner.h"
+#include "server/ServerText.h"
+#include "util/Errors.h"
+#include "util/Guard.h"
+#include "util/MessageBox.h"
+#include "util/ShellKit.h"
+#include "util/Text.h"
+#include "util/Utf.h"
+
+namespace {
+
+// Runs one unguarded step; a failure names the step it came from.
+template <class F>
+void NamedStep(const std::string& what, F&& step) {
+    try {
+        step();
+    } catch (const std::exception& error) {
+        throw Exception(what + ": " + error.what());
+    }
+}
+
+}  // namespace
+
+void MaskFloatingPointExceptions() {
+    // x87: all six exceptions masked, 64-bit precision, round to nearest.
+    const unsigned short x87ControlWord = 0x133F;
+    asm volatile("fldcw %0" : : "m"(x87ControlWord));
+    // x86_64 does its double arithmetic in SSE, which has its own masks.
+    _mm_setcsr(_mm_getcsr() | _MM_MASK_MASK);
+}
+
+std::string TRunner::SingleInstanceName() { return TShellKit::HashOfPath(""); }
+
+int TRunner::StartSplashProcess() {
+    return TShellKit::StartProcess(TShellKit::GetExeFileName(), "splash \"" + ConfigIniPath + "\"",
+                                   SW_SHOWNORMAL, "");
+}
+
+int TRunner::StartupShowCommand() { return TShellKit::GetStartupShowCommand(); }
+
+void TRunner::EnsureSingleInstance() {
+    if (TShellKit::IsFirstInstance(SingleInstanceName())) return;
+    ShowMessageBox(nullptr, "An instance of this application is already running!", "Error",
+                   MB_OK | MB_ICONERROR);
+    Terminate();
+}
+
+void TRunner::ReportStartUpFailure(const std::string& reason) {
+    ShowMessageBox(nullptr, ProductTitle + " could not start.\n\n" + WithFinalPeriod(reason),
+                   ProductTitle, MB_OK | MB_ICONERROR | MB_SETFOREGROUND);
+    Quit();
+}
+
+void TRunner::PrepareSettings() {
+    NamedStep("Config.ini could not be written to the work folder " + WorkDir,
+              [&] { ConfigIniPath = ExtractConfigFile(); });
+    NamedStep("Brand.ini could not be prepared in the work folder " + WorkDir,
+              [&] { BrandIniPath = GetBrandIniPath(); });
+    ProductTitle = TitleFromSetting(ReadConfigValue("title"));
+    SetCaption(ProductTitle);
+    PrepareMaximizedStart();
+}
+
+void TRunner::StartServers() {
+    SplashProcessId = StartSplashProcess();
+    BinDir = ResolveBinDir();
+    SetEnvironmentSecond();
+    StartDatabaseServer();
+    WritePhpIni();
+    NamedStep("The web server's port could not be chosen", [&] { ChooseWebPort(); });
+    StartWebServer();
+}
+
+// Loaded once more before each navigation; it stays loaded.
+void TRunner::LoadExplorerModule() {
+    Guarded([] { LoadLibraryW(L"explorer.exe"); });
+    TShellKit::ProcessMessagesAndSleep(60);
+}
+
+std::string TRunner::ExpandedBrowserPath() { return TShellKit::ExpandAppRelative(BrowserPath); }
+
+bool TRunner::ReadBrowserIni() {
+    BrowserIniPath = BinDir + "\\Browser.ini";
+    if (!TShellKit::FileExists(BrowserIniPath)) return false;
+    BrowserPath =
+        ExpandBrowserPath(TShellKit::ReadIniValue(BrowserIniPath, "Browser", "BrowserPath"), BinDir);
+    BrowserParameters =
+        ExpandBrowserParameters(TShellKit::ReadIniValue(BrowserIniPath, "Browser", "Parameters"),
+                                BinDir, HomeAddress(WebPort));
+    return !BrowserPath.empty() && TShellKit::FileExists(ExpandedBrowserPath());
+}
+
+void TRunner::FormCreate() {
+    Guarded([&] { InstallHintWindow(); });
+    EnsureSingleInstance();
+    Guarded(MaskFloatingPointExceptions);
+    WorkDir = TShellKit::GetWorkDir();
+    SetEnvironmentFirst();
+    Started = false;
+    try {
+        PrepareSettings();
+        StartServers();
+    } catch (const std::exception& error) {
+        ReportStartUpFailure(error.what());
+    }
+    LoadExplorerModule();
+    NavigateTo(HomeAddress(WebPort));
+    if (ReadBrowserIni()) RunExternalBrowser();
+    RunOwnBrowser();
+}
+
+void TRunner::RunExternalBrowser() {
+    const std::string path = ExpandedBrowserPath();
+    // The browser reports a process to stop at shutdown through this message.
+    const std::string messageName = TShellKit::Md5Hex(AsciiUpper(TShellKit::GetShortPath(path)));
+    BrowserMessageId = RegisterWindowMessageW(Widen(messageName).c_str());
+    SetShowMainFormOnStart(false);
+    // We hold the foreground, so the browser we start may take it from us.
+    BringApplicationToFront();
+    TShellKit::ProcessMessages();
+    BrowserProcessId = TShellKit::StartProcess(path, BrowserParameters, SW_SHOWMAXIMIZED, "");
+    TShellKit::ProcessMessages();
+
+    // A browser that ended before the first look must not keep us forever.
+    const ULONGLONG deadline = GetTickCount64() + BrowserStartWaitLimitMs;
+    while (TShellKit::FindProcessesByPath(path).empty() && GetTickCount64() < deadline)
+        TShellKit::ProcessMessagesAndSleep(330);
+    TShellKit::ProcessMessagesAndSleep(618);
+
+    const int splashSeconds =
+        ParseSplashSeconds(TShellKit::ReadIniValue(BrowserIniPath, "Browser", "SplashTime"));
+    if (splashSeconds > 0)
+        StartTimer1(static_cast<unsigned>(splashSeconds) * 1000);
+    else
+        Guarded([&] { TShellKit::KillProcess(SplashProcessId); });
+
+    // Three looks with a pause between, so a browser that restarts itself is waited for too.
+    for (int pass = 0; pass < 3; ++pass)
+        Guarded([&] {
+            TShellKit::ProcessMessagesAndSleep(1000);
+            while (!TShellKit::FindProcessesByPath(path).empty())
+                TShellKit::ProcessMessagesAndSleep(618);
+        });
+    Quit();
+}
+
+void TRunner::RunOwnBrowser() {
+    FavoritesFile = BuildFavoritesMenu();
+    SetOrganizeFavoritesBarBreak();
+    Guarded([&] {
+        ScriptErrorsSilent = IsSwitchOn(
+            TShellKit::ReadIniValue(BrowserIniPath, "Other", "DisableJavaScriptErrorDialogs"));
+        SetBrowserSilent(ScriptErrorsSilent);
+    });
+    SetSettingsItemEnabled(!RunsFromCdRom());
+    if (IsSwitchOn(ReadConfigValue("brand"))) ApplyBrandLayout();
+    SetHomeHint(HomeAddress(WebPort) + " (Alt+Home)");
+    TrayIconEnabled = IsSwitchOn(ReadConfigValue("trayicon"));
+    ShowToolbar = IsSwitchOn(ReadConfigValue("toolbar"));
+    ShowStatusBar = IsSwitchOn(ReadConfigValue("statusbar"));
+    ShowCustomizeButton = IsSwitchOn(ReadConfigValue("customizebutton"));
+    if (!ShowCustomizeButton) HideCustomizeButton();
+    SetBarsVisible(ShowToolbar, ShowStatusBar);
+    MoveProgressBarIntoStatusBar();
+    LoadExplorerModule();
+    const std::string home = HomeAddress(WebPort);
+    SetAddressText(home);
+    NavigateTo(Trim(home));
+    if (IsSwitchOn(ReadConfigValue("fullscreen"))) EnterFullScreen();
+    Guarded([&] {
+        SetApplicationToolWindow(false);
+        TShellKit::ProcessMessages();
+    });
+    ApplyStartState();
+    if (TrayIconEnabled) Guarded([&] { ShowTrayIcon(true); });
+    if (SplashProcessId != 0 && TShellKit::ProcessExists(SplashProcessId)) StartSplashCloseTimer();
+    Started = true;
+}
+
+void TRunner::ApplyStartState() {
+    if (!IsHiddenStartCommand(StartupShowCommand())) {
+        BringApplicationToFront();
+        return;
+    }
+    // Asked to start hidden or minimized: to the tray when there is one.
+    if (TrayIconEnabled)
+        SetShowMainFormOnStart(false);
+    else
+        MinimizeMainWindow();
+    Guarded([&] { TShellKit::KillProcess(SplashProcessId); });
+    SplashProcessId = 0;
+}

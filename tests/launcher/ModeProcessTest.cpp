@@ -1,0 +1,247 @@
+// The command-line modes as the real executable runs them.
+#include <doctest/doctest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <thread>
+
+#include "StampFiles.h"
+#include "util/Handles.h"
+#include "util/ShellKit.h"
+#include "util/Utf.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+using TClock = std::chrono::steady_clock;
+
+const std::string Vadrome = WinPath(VADROME_EXE);
+
+BOOL CALLBACK CollectText(HWND window, LPARAM text) {
+    wchar_t buffer[1024] = {};
+    GetWindowTextW(window, buffer, 1024);
+    *reinterpret_cast<std::string*>(text) += Narrow(buffer) + "\n";
+    return TRUE;
+}
+
+// Closes an "Application Error" box of the child and returns its text.
+std::string DismissErrorBox() {
+    HWND box = FindWindowW(L"#32770", L"Application Error");
+    if (!box) return "";
+    std::string text;
+    EnumChildWindows(box, CollectText, reinterpret_cast<LPARAM>(&text));
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+    return text;
+}
+
+UniqueHandle Start(const std::string& exe, const std::string& params = "") {
+    std::wstring line = L"\"" + Widen(exe) + L"\" " + Widen(params);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION info{};
+    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
+        return {};
+    CloseHandle(info.hThread);
+    return UniqueHandle(info.hProcess);
+}
+
+struct TRun {
+    DWORD exitCode = STILL_ACTIVE;
+    std::string boxText;
+};
+
+TRun Run(const std::string& exe, const std::string& params) {
+    UniqueHandle process = Start(exe, params);
+    TRun run;
+    const auto deadline = TClock::now() + 60s;
+    while (WaitForSingleObject(process.Get(), 100) == WAIT_TIMEOUT && TClock::now() < deadline)
+        run.boxText += DismissErrorBox();
+    GetExitCodeProcess(process.Get(), &run.exitCode);
+    return run;
+}
+
+std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
+
+template <class Condition>
+bool WaitFor(Condition condition, std::chrono::milliseconds limit = 15s) {
+    for (const auto deadline = TClock::now() + limit; TClock::now() < deadline; std::this_thread::sleep_for(50ms))
+        if (condition()) return true;
+    return condition();
+}
+
+// A stamp target reports its start in "<path>.pid" and ends when "<path>.stop" appears.
+class TRunningTarget {
+public:
+    explicit TRunningTarget(const std::string& path) : path_(path) {}
+    ~TRunningTarget() { WriteBytes(path_ + ".stop", ""); }
+    bool Started() { return WaitFor([&] { return !ReadBytes(path_ + ".pid").empty(); }); }
+
+private:
+    std::string path_;
+};
+
+// The runner a mode starts at its end: true once seen; every copy is ended.
+bool EndRestartedRunner(const std::string& exe) {
+    bool seen = false;
+    auto lastSeen = TClock::now();
+    for (const auto deadline = TClock::now() + 20s; TClock::now() < deadline; std::this_thread::sleep_for(100ms)) {
+        const auto ids = TShellKit::FindProcessesByPath(exe);
+        for (int id : ids) TShellKit::KillProcess(id);
+        if (!ids.empty()) {
+            seen = true;
+            lastSeen = TClock::now();
+        } else if (seen && TClock::now() - lastSeen > 2s) {
+            break;
+        }
+    }
+    return seen;
+}
+
+}  // namespace
+
+TEST_CASE("stamping children rewrite one resource each and keep the target runnable") {
+    TTestFolder folder;
+    const std::string target = CopyTo(folder / "target.exe", STAMP_TARGET_CHINESE);
+    const std::string config("no ini at all\0\x7F\xFF", 17);
+    WriteBytes(folder / "config.bin", config);
+    WriteBytes(folder / "icon.ico", IconFileOf({{32, "thirty-two"}, {16, "sixteen"}}));
+    WriteBytes(folder / "splash.png", "png bytes");
+
+    // "/setup" runs "/config", "/icon" and "/splash" as children; the last word keeps the target closed.
+    TRunningTarget running(target);
+    CHECK(Run(Vadrome, "/setup " + Quoted(target) + " " + Quoted(folder / "config.bin") + " " +
+                           Quoted(folder / "icon.ico") + " " + Quoted(folder / "splash.png") + " nolaunch")
+              .exitCode == 0);
+    CHECK(ResourceBytes(target, RT_RCDATA, L"RES_CONFIG_INI", 0) == config);
+    CHECK(ResourceBytes(target, RT_ICON, MAKEINTRESOURCEW(2), 1033) == "sixteen");
+    CHECK(ResourceBytes(target, RT_RCDATA, L"RES_SPLASH", 0) == "png bytes");
+    CHECK(ResourceBytes(target, RT_RCDATA, L"RES_OTHER", 0) == "other resource");
+    CHECK_FALSE(Exists(target + ".pid"));
+
+    const std::string stamped = ReadBytes(target);
+    CHECK(Run(Vadrome, "/config " + Quoted(target) + " " + Quoted(folder / "missing.ini")).exitCode == 0);
+    CHECK(ReadBytes(target) == stamped);
+
+    UniqueHandle process = Start(target);
+    CHECK(running.Started());
+}
+
+TEST_CASE("an icon error ends the child with the error box and exit code 1") {
+    TTestFolder folder;
+    const std::string target = CopyTo(folder / "target.exe", STAMP_TARGET_NO_ICON);
+    const std::string before = ReadBytes(target);
+    WriteBytes(folder / "icon.ico", IconFileOf({{16, "image"}}));
+
+    const TRun run = Run(Vadrome, "/icon " + Quoted(target) + " " + Quoted(folder / "icon.ico"));
+    CHECK(run.exitCode == 1);
+    CHECK(run.boxText.find("Resource update error: FindResource failed (1)(") != std::string::npos);
+    CHECK(ReadBytes(target) == before);
+}
+
+TEST_CASE("rename replaces a running target, deletes the source and starts the result") {
+    TTestFolder folder;
+    const std::string target = CopyTo(folder / "target.exe", STAMP_TARGET_EN_US);
+    const std::string source = CopyTo(folder / "source.exe", STAMP_TARGET_NO_ICON);
+    const std::string newBytes = ReadBytes(source);
+    TRunningTarget running(target);
+    UniqueHandle old = Start(target);
+    REQUIRE(running.Started());
+    DeleteFileW(Widen(target + ".pid").c_str());
+
+    CHECK(Run(Vadrome, "rename " + Quoted(source) + " " + Quoted(target)).exitCode == 0);
+    CHECK(WaitForSingleObject(old.Get(), 0) == WAIT_OBJECT_0);
+    CHECK(ReadBytes(target) == newBytes);
+    CHECK_FALSE(Exists(source));
+    CHECK(running.Started());
+    CHECK_FALSE(Exists(target + ".new"));
+}
+
+TEST_CASE("a rename whose write fails keeps the old target whole") {
+    TTestFolder folder;
+    const std::string target = CopyTo(folder / "target.exe", STAMP_TARGET_EN_US);
+    const std::string source = CopyTo(folder / "source.exe", STAMP_TARGET_NO_ICON);
+    const std::string oldBytes = ReadBytes(target);
+    // The new bytes cannot be written where they are staged.
+    CreateDirectoryW(Widen(target + ".new").c_str(), nullptr);
+
+    CHECK(Run(Vadrome, "rename " + Quoted(source) + " " + Quoted(target)).exitCode == 0);
+    CHECK(ReadBytes(target) == oldBytes);
+    CHECK(Exists(source));
+    CHECK_FALSE(Exists(target + ".pid"));
+}
+
+namespace {
+
+// Every file a distribution may carry, with the folders "downsize" knows.
+const std::string DistributionFiles =
+    "data/db/table.frm data/phpmyadmin/x.dat bin/mysql/bin/mysqld.exe bin/Apache/libmysql.dll "
+    "bin/Apache/sqlite3.dll bin/Apache/sendmail.exe bin/Apache/sendmail.ini bin/Apache/libmcrypt.dll "
+    "bin/Apache/libmhash.dll bin/Apache/libeay32.dll bin/Apache/ssleay32.dll bin/php/Zend/z.dll "
+    "bin/php/ionCube/i.dll www/phpmyadmin/index.php www/index.php bin/php/ext/php_mysql.dll "
+    "bin/php/ext/php_mysqli.dll bin/php/ext/php_pdo_mysql.dll bin/php/ext/php_pdo_sqlite_external.dll "
+    "bin/php/ext/php_sqlite.dll bin/php/ext/php_gd2.dll bin/php/ext/php_mbstring.dll bin/php/ext/php_exif.dll "
+    "bin/php/ext/php_imap.dll bin/php/ext/php_curl.dll bin/php/ext/php_mcrypt.dll bin/php/ext/php_mhash.dll "
+    "bin/php/ext/php_sockets.dll bin/php/ext/php_mime_magic.dll bin/php/ext/magic.mime "
+    "bin/php/ext/php_openssl.dll bin/php/ext/php_xmlrpc.dll bin/php/ext/php_pdo.dll";
+
+std::vector<std::string> Words(const std::string& text) {
+    std::vector<std::string> words;
+    for (size_t at = 0, end; at < text.size(); at = end + 1) {
+        end = std::min(text.find(' ', at), text.size());
+        words.push_back(text.substr(at, end - at));
+    }
+    return words;
+}
+
+void MakeDistribution(const TTestFolder& folder) {
+    for (const std::string& file : Words(DistributionFiles)) {
+        const std::string path = WinPath(folder.Path() + "/" + file);
+        for (size_t at = folder.Path().size() + 1; (at = path.find('\\', at)) != std::string::npos; ++at)
+            CreateDirectoryW(Widen(path.substr(0, at)).c_str(), nullptr);
+        WriteBytes(path, "x");
+    }
+    WriteBytes(folder / "bin\\Favorites.ini",
+               "[DIRS]\r\nMySQL data directory=data\r\nSite=www\r\n[URLS]\r\nphpMyAdmin=/phpmyadmin/\r\nHome=/\r\n");
+}
+
+std::string Missing(const TTestFolder& folder) {
+    std::string missing;
+    for (const std::string& file : Words(DistributionFiles))
+        if (!Exists(WinPath(folder.Path() + "/" + file))) missing += (missing.empty() ? "" : " ") + file;
+    return missing;
+}
+
+std::string Downsize(const TTestFolder& folder, const std::string& flags) {
+    const std::string exe = CopyTo(folder / "vadrome.exe", VADROME_EXE);
+    CHECK(Run(exe, "downsize " + flags).exitCode == 0);
+    CHECK(EndRestartedRunner(exe));
+    return ReadBytes(folder / "bin\\Favorites.ini");
+}
+
+}  // namespace
+
+TEST_CASE("downsize deletes exactly the rows asked for, then the unused libraries") {
+    TTestFolder folder;
+    MakeDistribution(folder);
+    // MySQL, SQLite, multibyte strings, IMAP, cURL and OpenSSL; EXIF kept by its own flag.
+    const std::string favorites = Downsize(folder, "1 1 0 0 0 yes 1 1 0 0 0 0 0 1 0 0");
+
+    CHECK(Missing(folder) ==
+          "data/db/table.frm data/phpmyadmin/x.dat bin/mysql/bin/mysqld.exe bin/Apache/libmysql.dll "
+          "bin/Apache/sqlite3.dll bin/Apache/sendmail.exe bin/Apache/sendmail.ini bin/Apache/libeay32.dll "
+          "bin/Apache/ssleay32.dll bin/php/ext/php_mysql.dll bin/php/ext/php_mysqli.dll "
+          "bin/php/ext/php_pdo_mysql.dll bin/php/ext/php_pdo_sqlite_external.dll bin/php/ext/php_sqlite.dll "
+          "bin/php/ext/php_mbstring.dll bin/php/ext/php_exif.dll bin/php/ext/php_imap.dll "
+          "bin/php/ext/php_curl.dll bin/php/ext/php_openssl.dll bin/php/ext/php_pdo.dll");
+    CHECK(favorites.find("MySQL data directory") == std::string::npos);
+    CHECK(favorites.find("Site=www") != std::string::npos);
+    CHECK(favorites.find("phpMyAdmin=") != std::string::npos);
+}
+
+TEST_CASE("downsize keeps what its flags keep, missing flags included") {
+    TTestFolder folder;
+    MakeDistribution(folder);
+    // Six flags: the ten not given keep their components too.
+    Downsize(folder, "0 0 0 0 0 0");
+    CHECK(Missing(folder).empty());
+}

@@ -1,0 +1,147 @@
+// The program body driven through the real executable: modes that do nothing
+// end with exit code 0, and a first launch relaunches itself and cleans up.
+#include <doctest/doctest.h>
+
+#include <windows.h>
+#include <winternl.h>
+
+#include <chrono>
+#include <thread>
+
+#include "util/Handles.h"
+#include "util/ShellKit.h"
+#include "util/TempFolder.h"
+#include "util/Utf.h"
+
+namespace {
+
+std::string BuiltRunner() {
+    return TShellKit::ExpandAppRelative(TShellKit::GetAppPath() + "..\\..\\src\\vadrome.exe");
+}
+
+// Starts exe with the given arguments and show command; returns the process.
+UniqueHandle Launch(const std::string& exe, const std::string& args, WORD show) {
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = show;
+    PROCESS_INFORMATION info{};
+    std::wstring line = Widen("\"" + exe + "\" " + args);
+    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
+        return UniqueHandle();
+    CloseHandle(info.hThread);
+    return UniqueHandle(info.hProcess);
+}
+
+// Exit code, or STILL_ACTIVE when the process outlives the wait (it is killed then).
+DWORD ExitCodeAfter(UniqueHandle process, DWORD milliseconds) {
+    if (WaitForSingleObject(process.Get(), milliseconds) != WAIT_OBJECT_0) {
+        TerminateProcess(process.Get(), 99);
+        return STILL_ACTIVE;
+    }
+    DWORD code = 0;
+    GetExitCodeProcess(process.Get(), &code);
+    return code;
+}
+
+template <class Condition>
+bool WaitFor(Condition condition, int milliseconds) {
+    for (int waited = 0; waited < milliseconds; waited += 100) {
+        if (condition()) return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    return condition();
+}
+
+// The show command another process was started with, read from its process
+// parameters (what GetStartupInfo reports inside it); -1 when unreadable.
+int StartupShowCommandOf(int id) {
+    using QueryFn = NTSTATUS(NTAPI*)(HANDLE, PROCESSINFOCLASS, PVOID, ULONG, PULONG);
+    auto query = reinterpret_cast<QueryFn>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQueryInformationProcess")));
+    UniqueHandle process(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, static_cast<DWORD>(id)));
+    PROCESS_BASIC_INFORMATION basic{};
+    if (!query || !process ||
+        query(process.Get(), ProcessBasicInformation, &basic, sizeof basic, nullptr) != 0)
+        return -1;
+    constexpr SIZE_T ProcessParametersOffset = 0x20;  // in the 64-bit PEB
+    constexpr SIZE_T ShowWindowFlagsOffset = 0xA8;    // in the 64-bit process parameters
+    BYTE* parameters = nullptr;
+    ULONG show = 0;
+    if (!ReadProcessMemory(process.Get(), reinterpret_cast<BYTE*>(basic.PebBaseAddress) + ProcessParametersOffset,
+                           &parameters, sizeof parameters, nullptr) ||
+        !ReadProcessMemory(process.Get(), parameters + ShowWindowFlagsOffset, &show, sizeof show, nullptr))
+        return -1;
+    return static_cast<int>(show);
+}
+
+bool HasVisibleMainWindow(int id) {
+    struct Search { DWORD id; bool found; } search{static_cast<DWORD>(id), false};
+    EnumWindows([](HWND window, LPARAM param) -> BOOL {
+        auto* s = reinterpret_cast<Search*>(param);
+        DWORD owner = 0;
+        GetWindowThreadProcessId(window, &owner);
+        wchar_t name[64] = {};
+        GetClassNameW(window, name, 64);
+        if (owner == s->id && IsWindowVisible(window) && std::wstring(name) == L"TfrmMain") s->found = true;
+        return !s->found;
+    }, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+void KillAllRunning(const std::string& exe) {
+    for (int id : TShellKit::FindProcessesByPath(exe)) TShellKit::KillProcess(id);
+}
+
+}  // namespace
+
+TEST_CASE("command lines that name no runnable mode end at once with exit code 0") {
+    TempFolder temp;
+    const std::string exe = temp / "runner.exe";
+    REQUIRE(CopyFileW(Widen(BuiltRunner()).c_str(), Widen(exe).c_str(), FALSE));
+    for (const char* args : {"unknown", "RENAME only-one", "rename", "downsize 1 1 1 1 1",
+                             "splash \"no such file.ini\"", "SPLASH", "/config", "/icon target.exe",
+                             "/setup \"no such target.exe\"", "/SETUPX a b"}) {
+        CAPTURE(args);
+        CHECK(ExitCodeAfter(Launch(exe, args, SW_HIDE), 20000) == 0);
+    }
+}
+
+TEST_CASE("a first launch relaunches itself, removes a left-over renamer copy and ends") {
+    TempFolder temp;
+    const std::string exe = temp / "runner.exe";
+    const std::string renamer = temp / "vadrome-rename.exe";
+    REQUIRE(CopyFileW(Widen(BuiltRunner()).c_str(), Widen(exe).c_str(), FALSE));
+    TShellKit::WriteFileText(renamer, "left over");
+
+    UniqueHandle first = Launch(exe, "", SW_SHOWNORMAL);
+    REQUIRE(first);
+    const DWORD firstId = GetProcessId(first.Get());
+    CHECK(ExitCodeAfter(std::move(first), 20000) == 0);
+    CHECK_FALSE(TShellKit::FileExists(renamer));
+
+    // The relaunched instance runs the same file under a new process id,
+    // started with the first launch's show command plus 6000.
+    int second = 0;
+    CHECK(WaitFor([&] {
+        auto ids = TShellKit::FindProcessesByPath(exe);
+        second = ids.empty() ? 0 : ids.front();
+        return second != 0 && second != static_cast<int>(firstId);
+    }, 20000));
+    CHECK(StartupShowCommandOf(second) == 6001);
+    CHECK(WaitFor([&] { return HasVisibleMainWindow(second); }, 30000));
+    KillAllRunning(exe);
+    CHECK(WaitFor([&] { return TShellKit::FindProcessesByPath(exe).empty(); }, 10000));
+}
+
+TEST_CASE("a start with a show command of 6000 or more is the runner itself: no relaunch") {
+    TempFolder temp;
+    const std::string exe = temp / "runner.exe";
+    REQUIRE(CopyFileW(Widen(BuiltRunner()).c_str(), Widen(exe).c_str(), FALSE));
+    UniqueHandle runner = Launch(exe, "", 6001);
+    REQUIRE(runner);
+    const int id = static_cast<int>(GetProcessId(runner.Get()));
+    CHECK(WaitFor([&] { return HasVisibleMainWindow(id); }, 30000));
+    CHECK(TShellKit::FindProcessesByPath(exe) == std::vector<int>{id});
+    KillAllRunning(exe);
+}

@@ -1,0 +1,65 @@
+#include <doctest/doctest.h>
+
+#include "server/ServerText.h"
+#include "util/Errors.h"
+
+TEST_CASE("tokens are replaced in table order, every occurrence, whatever their case") {
+    const TokenTable tokens = HttpdConfTokens("C:\\Data\\work", "C:\\site\\bin", "127.0.0.1", 8080,
+                                              "C:\\site\\www");
+    const std::string conf = ReplaceTokens(
+        "Listen $ip$:$Port$\nServerName $IP$:$PORT$\nDocumentRoot \"$DocRoot$\"\n"
+        "PHPIniDir \"$PHPRC$\"\nLoadModule php \"$bindir$/php/php5apache2_2.dll\"\n$UNKNOWN$ $ $$\r\n",
+        tokens);
+    CHECK(conf ==
+          "Listen 127.0.0.1:8080\nServerName 127.0.0.1:8080\nDocumentRoot \"C:/site/www\"\n"
+          "PHPIniDir \"C:/Data/work\"\nLoadModule php \"C:/site/bin/php/php5apache2_2.dll\"\n"
+          "$UNKNOWN$ $ $$\r\n");
+
+    // A value that happens to spell a later token is replaced again: table order is the contract.
+    CHECK(ReplaceTokens("$A$", {{"$A$", "$b$"}, {"$B$", "x"}}) == "x");
+    CHECK(ReplaceTokens("$B$", {{"$A$", "y"}, {"$B$", "$a$"}}) == "$a$");
+}
+
+TEST_CASE("listen address: only exactly 127.0.0.1 stays on the loopback") {
+    auto ipToken = [](const std::string& ip) { return HttpdConfTokens("", "", ip, 80, "")[2].second; };
+    CHECK(ipToken("127.0.0.1") == "127.0.0.1");
+    for (const char* other : {"all", "0.0.0.0", "localhost", "", " 127.0.0.1"})
+        CHECK(ipToken(other) == "0.0.0.0");
+}
+
+TEST_CASE("switches and the title") {
+    CHECK_FALSE(IsSwitchOn("0"));
+    for (const char* on : {"1", "", " 0", "00", "no", "false"}) CHECK(IsSwitchOn(on));
+
+    CHECK(TitleFromSetting("   ") == "Vadrome");
+    CHECK(TitleFromSetting("") == "Vadrome");
+    CHECK(TitleFromSetting("\t My Site \r\n\x01") == "My Site");
+    CHECK(TitleFromSetting("Caf\xC3\xA9  Shop") == "Caf\xC3\xA9  Shop");
+}
+
+TEST_CASE("port setting: decimal 1 to 65535, anything else names the value") {
+    CHECK(ParsePortSetting("80") == 80);
+    CHECK(ParsePortSetting(" 8080 ") == 8080);
+    CHECK(ParsePortSetting("65535") == 65535);
+    for (const char* bad : {"", "abc", "80a", "0", "-1", "65536", "99999999999999999999", "8 0"})
+        CHECK_THROWS_AS(ParsePortSetting(bad), Exception);
+    CHECK_THROWS_WITH(ParsePortSetting("http"),
+                      doctest::Contains("The port setting \"http\""));
+}
+
+TEST_CASE("splash time: non-integers count as 0") {
+    CHECK(ParseSplashSeconds("5") == 5);
+    CHECK(ParseSplashSeconds("+3") == 3);
+    CHECK(ParseSplashSeconds("-2") == -2);
+    for (const char* bad : {"", "2.5", "five", "5s", "99999999999999999999"})
+        CHECK(ParseSplashSeconds(bad) == 0);
+}
+
+TEST_CASE("Browser.ini placeholders, any letter case") {
+    CHECK(ExpandBrowserPath("{BIN}\\chrome\\{bin}.exe", "C:\\app\\bin") ==
+          "C:\\app\\bin\\chrome\\C:\\app\\bin.exe");
+    CHECK(ExpandBrowserParameters("--app={URL} --dir=\"{Bin}\\p\"", "C:\\b", HomeAddress(8080)) ==
+          "--app=http://127.0.0.1:8080 --dir=\"C:\\b\\p\"");
+    // {bin} goes first, so a bin folder spelling {url} is replaced as well.
+    CHECK(ExpandBrowserParameters("{bin}", "C:\\{url}", "U") == "C:\\U");
+}
