@@ -22,11 +22,11 @@ std::string WinePath(std::string path) {
     return "Z:" + path;
 }
 
-// The splash process of a copy of the executable; terminated when the test ends.
-class TSplashChild {
+// A process of a copy of the executable; terminated when the test ends.
+class TChildProcess {
 public:
-    TSplashChild(const std::string& exe, const std::string& ini) {
-        std::wstring line = L"\"" + Widen(exe) + L"\" splash \"" + Widen(ini) + L"\"";
+    TChildProcess(const std::string& exe, const std::string& params) {
+        std::wstring line = L"\"" + Widen(exe) + L"\" " + Widen(params);
         STARTUPINFOW startup{};
         startup.cb = sizeof(startup);
         PROCESS_INFORMATION info{};
@@ -35,7 +35,7 @@ public:
         CloseHandle(info.hThread);
         id_ = info.dwProcessId;
     }
-    ~TSplashChild() { TerminateProcess(process_.Get(), 0); }
+    ~TChildProcess() { TerminateProcess(process_.Get(), 0); }
 
     bool EndsWithin(DWORD milliseconds) const { return WaitForSingleObject(process_.Get(), milliseconds) == WAIT_OBJECT_0; }
 
@@ -111,19 +111,19 @@ std::string WriteSettings(const TempFolder& temp, const std::string& body) {
     return ini;
 }
 
+// A copy of the executable whose RES_SPLASH the "/splash" stamping mode replaced.
 std::string CopyWithSplash(const TempFolder& temp, const std::string& name, const std::string& image) {
     const std::string exe = temp / name;
+    const std::string imageFile = temp / (name + ".img");
     REQUIRE(CopyFileW(Widen(BuiltExecutable()).c_str(), Widen(exe).c_str(), FALSE));
-    HANDLE update = BeginUpdateResourceW(Widen(exe).c_str(), FALSE);
-    REQUIRE(update);
-    REQUIRE(UpdateResourceW(update, RT_RCDATA, L"RES_SPLASH", MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL),
-                            const_cast<char*>(image.data()), DWORD(image.size())));
-    REQUIRE(EndUpdateResourceW(update, FALSE));
+    TShellKit::WriteFileText(imageFile, image);
+    TChildProcess stamper(BuiltExecutable(), "/splash \"" + exe + "\" \"" + imageFile + "\"");
+    REQUIRE(stamper.EndsWithin(30000));
     return exe;
 }
 
 void CheckSplashShows(const std::string& exe, const std::string& ini, const TPicture& expected, int tolerance) {
-    TSplashChild child(exe, ini);
+    TChildProcess child(exe, "splash \"" + ini + "\"");
     HWND window = child.WaitForWindow();
     REQUIRE(window);
     RECT r{};
@@ -164,7 +164,7 @@ TEST_CASE("splash mode shows the built-in image centred at its size") {
 
 TEST_CASE("showsplash=0: no window and the process ends by itself") {
     TempFolder temp;
-    TSplashChild child(BuiltExecutable(), WriteSettings(temp, "showsplash=0\r\n"));
+    TChildProcess child(BuiltExecutable(), "splash \"" + WriteSettings(temp, "showsplash=0\r\n") + "\"");
     CHECK(child.EndsWithin(10000));
 }
 
@@ -191,7 +191,7 @@ TEST_CASE("JPEG and PNG images stamped into the executable show as well") {
         CheckSplashShows(CopyWithSplash(temp, "large.exe", png), ini, expected, 0);
     }
     SUBCASE("undecodable data: an empty window, no message") {
-        TSplashChild child(CopyWithSplash(temp, "junk.exe", "not an image"), ini);
+        TChildProcess child(CopyWithSplash(temp, "junk.exe", "not an image"), "splash \"" + ini + "\"");
         Sleep(1500);
         CHECK_FALSE(child.EndsWithin(0));
     }
