@@ -9,9 +9,25 @@ cd "$root"
 seconds=${1:-60}
 build=build/fuzz
 flags="-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer -g"
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-  -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
-  -DCMAKE_C_FLAGS="$flags" -DCMAKE_CXX_FLAGS="$flags" -DVADROME_FUZZ=ON >/dev/null
+compilers=(-DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_C_FLAGS="$flags" -DCMAKE_CXX_FLAGS="$flags")
+
+# libjpeg instrumented too, from the source setup.sh fetched, so the JPEG
+# fuzzer sees coverage inside the library; the host's copy otherwise.
+jpeg=()
+jpeg_src=$(ls -d .cache/libjpeg-turbo/src/libjpeg-turbo-*/ 2>/dev/null | head -n1 || true)
+if [ -n "$jpeg_src" ]; then
+  jpeg_build="$root/$build/libjpeg"
+  if [ ! -f "$jpeg_build/libjpeg.a" ]; then
+    cmake -S "$jpeg_src" -B "$jpeg_build" -G Ninja -DCMAKE_BUILD_TYPE=Release "${compilers[@]}" \
+      -DENABLE_SHARED=OFF -DENABLE_STATIC=ON -DWITH_TURBOJPEG=OFF -DWITH_SIMD=OFF >/dev/null
+    cmake --build "$jpeg_build" -j2 --target jpeg-static >/dev/null
+  fi
+  mkdir -p "$jpeg_build/include"
+  cp "$jpeg_src"/jpeglib.h "$jpeg_src"/jmorecfg.h "$jpeg_src"/jerror.h "$jpeg_build"/jconfig.h "$jpeg_build/include/"
+  jpeg=(-DJPEG_INCLUDE_DIR="$jpeg_build/include" -DJPEG_LIBRARY="$jpeg_build/libjpeg.a")
+fi
+
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release "${compilers[@]}" "${jpeg[@]}" -DVADROME_FUZZ=ON >/dev/null
 cmake --build "$build" -j2 --target fuzz_bmp fuzz_png fuzz_jpeg fuzz_seeds
 "$build/fuzz/fuzz_seeds" "$build/seeds"
 mkdir -p "$build/artifacts"

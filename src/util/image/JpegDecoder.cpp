@@ -40,7 +40,7 @@ void OnProgress(j_common_ptr info) {
 
 class TJpegSession {
 public:
-    TJpegSession(std::string_view data) {
+    explicit TJpegSession(std::string_view data) {
         auto& info = context_.Info;
         info.err = jpeg_std_error(&context_.Errors);
         context_.Errors.error_exit = OnError;

@@ -193,7 +193,7 @@ using TColorTable = std::array<std::array<std::uint8_t, 4>, 256>;
 // Turns unfiltered rows of one format into BGRA pixels `step` bytes apart.
 class TRowConverter {
 public:
-    TRowConverter(const TPngFile& file) : header_(file.Header) {
+    explicit TRowConverter(const TPngFile& file) : header_(file.Header) {
         const int depth = header_.BitDepth;
         const std::string_view trns = file.Transparency;
         if (header_.ColorType == ctPalette) {

@@ -22,10 +22,9 @@ std::string ReadAll(const std::filesystem::path& path) {
 
 using TDecoder = void (*)(std::string_view, TPicture&, std::uint64_t);
 
-int Replay(const char* folder, TDecoder decoder) {
-    int count = 0;
+void Replay(const char* folder, TDecoder decoder) {
     const auto path = std::filesystem::path(VADROME_REGRESSIONS) / folder;
-    if (!std::filesystem::exists(path)) return 0;
+    if (!std::filesystem::exists(path)) return;
     for (const auto& entry : std::filesystem::directory_iterator(path)) {
         CAPTURE(entry.path().string());
         const std::string data = ReadAll(entry.path());
@@ -35,9 +34,7 @@ int Replay(const char* folder, TDecoder decoder) {
         } catch (const EInvalidGraphic&) {
         }
         LoadPicture(picture, data);
-        ++count;
     }
-    return count;
 }
 
 }  // namespace
