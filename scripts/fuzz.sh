@@ -1,14 +1,18 @@
 #!/usr/bin/env bash
-# Runs each image decoder's fuzzer for a bounded time (seconds per decoder,
-# default 60). Builds into build/fuzz with clang. Crashing or slow inputs land
-# in build/fuzz/artifacts; copy them into tests/util/image/regressions/<format>/
+# Runs the image decoders' fuzzers for a bounded time:
+#   scripts/fuzz.sh [SECONDS per decoder, default 60] [bmp|png|jpeg ...]
+# Builds into build/fuzz with clang. Crashing or slow inputs land in
+# build/fuzz/artifacts; copy them into tests/util/image/regressions/<format>/
 # so the normal tests replay them.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 seconds=${1:-60}
+shift || true
+formats=("$@")
+[ ${#formats[@]} -gt 0 ] || formats=(bmp png jpeg)
 build=build/fuzz
-flags="-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer -g"
+flags="-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer -g -DFUZZING_BUILD_MODE_UNSAFE_FOR_PRODUCTION"
 compilers=(-DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_C_FLAGS="$flags" -DCMAKE_CXX_FLAGS="$flags")
 
 # libjpeg instrumented too, from the source setup.sh fetched, so the JPEG
@@ -32,7 +36,7 @@ cmake --build "$build" -j2 --target fuzz_bmp fuzz_png fuzz_jpeg fuzz_seeds
 "$build/fuzz/fuzz_seeds" "$build/seeds"
 mkdir -p "$build/artifacts"
 status=0
-for format in bmp png jpeg; do
+for format in "${formats[@]}"; do
   corpus="$build/corpus/$format"
   mkdir -p "$corpus" "tests/util/image/regressions/$format"
   echo "fuzz: $format for ${seconds}s"

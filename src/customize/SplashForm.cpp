@@ -1,8 +1,9 @@
 #include "customize/SplashForm.h"
 
+#include <algorithm>
+
 #include "customize/SplashRules.h"
 #include "util/Errors.h"
-#include "util/Guard.h"
 #include "util/ShellKit.h"
 #include "util/image/PictureLoader.h"
 
