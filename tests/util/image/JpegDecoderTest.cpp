@@ -48,18 +48,20 @@ TEST_CASE("baseline, progressive and greyscale files decode close to their pixel
         }
 }
 
-TEST_CASE("CMYK files are converted to RGB") {
+TEST_CASE("CMYK and YCCK files are converted to RGB") {
     // libjpeg writes an Adobe marker with CMYK, so the samples are stored
     // inverted as Adobe's programs do: full magenta and yellow ink, no black.
     std::vector<std::uint8_t> cmyk;
     for (int i = 0; i < 16 * 16; ++i) cmyk.insert(cmyk.end(), {255, 0, 0, 255});  // red
-    TPicture picture;
-    const std::string file = EncodeJpeg(16, 16, cmyk, {4, false, 100});
-    REQUIRE(Decodes(file, picture));
-    const std::uint8_t* p = picture.Bgra.data();
-    CHECK(p[2] >= 250);
-    CHECK(p[1] <= 5);
-    CHECK(p[0] <= 5);
+    for (bool ycck : {false, true}) {
+        CAPTURE(ycck);
+        TPicture picture;
+        REQUIRE(Decodes(EncodeJpeg(16, 16, cmyk, {4, false, 100, true, ycck}), picture));
+        const std::uint8_t* p = picture.Bgra.data();
+        CHECK(p[2] >= 250);
+        CHECK(p[1] <= 5);
+        CHECK(p[0] <= 5);
+    }
 }
 
 TEST_CASE("truncated and corrupt files fail instead of showing grey patches") {

@@ -248,6 +248,7 @@ std::string EncodeJpeg(int width, int height, const std::vector<std::uint8_t>& s
     info.input_components = options.Components;
     info.in_color_space = options.Components == 1 ? JCS_GRAYSCALE : options.Components == 3 ? JCS_RGB : JCS_CMYK;
     jpeg_set_defaults(&info);
+    if (options.Ycck) jpeg_set_colorspace(&info, JCS_YCCK);
     jpeg_set_quality(&info, options.Quality, TRUE);
     // Full-resolution chroma keeps the round trip close for exact comparison.
     if (options.FullChroma)

@@ -56,6 +56,7 @@ struct TJpegOptions {
     bool Progressive = false;
     int Quality = 100;
     bool FullChroma = true;  // false: libjpeg's default 2x2 chroma subsampling
+    bool Ycck = false;       // CMYK samples stored as YCCK
 };
 // Samples: interleaved, Components per pixel.
 std::string EncodeJpeg(int width, int height, const std::vector<std::uint8_t>& samples, const TJpegOptions& options);
