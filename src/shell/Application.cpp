@@ -1,5 +1,7 @@
 #include "shell/Application.h"
 
+#include <algorithm>
+
 std::string ApplicationTitle() { return TApplication::Instance().Title; }
 
 TApplication& TApplication::Instance() {
@@ -24,8 +26,23 @@ void TApplication::SetToolWindowStyle(bool toolWindow) {
 int TApplication::Run() {
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        if (HookMessage(msg)) continue;
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }
     return static_cast<int>(msg.wParam);
+}
+
+void TApplication::AddMessageHook(TMessageHook& hook) { hooks_.push_back(&hook); }
+
+void TApplication::RemoveMessageHook(TMessageHook& hook) {
+    hooks_.erase(std::remove(hooks_.begin(), hooks_.end(), &hook), hooks_.end());
+}
+
+bool TApplication::HookMessage(MSG& message) {
+    // By index: a hook may remove itself (its window closing) while we walk.
+    for (size_t i = 0; i < hooks_.size(); ++i) {
+        if (hooks_[i]->ApplicationMessage(message)) return true;
+    }
+    return false;
 }

@@ -81,6 +81,8 @@ private:
 };
 
 // The runner a mode starts at its end: true once seen; every copy is ended.
+// The quiet spell is long enough for a first launch's relaunch to show up
+// on a loaded machine.
 bool EndRestartedRunner(const std::string& exe) {
     bool seen = false;
     auto lastSeen = TClock::now();
@@ -90,7 +92,7 @@ bool EndRestartedRunner(const std::string& exe) {
         if (!ids.empty()) {
             seen = true;
             lastSeen = TClock::now();
-        } else if (seen && TClock::now() - lastSeen > 2s) {
+        } else if (seen && TClock::now() - lastSeen > 5s) {
             break;
         }
     }
