@@ -9,7 +9,8 @@ jpeg_prefix="$cache/libjpeg-turbo/install"
 packages=(cmake ninja-build g++ pkg-config
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 libz-mingw-w64-dev
   wine wine64 xvfb x11-apps x11-utils imagemagick xdotool
-  doctest-dev nasm dpkg-dev python3 python3-pil fonts-dejavu-core)
+  doctest-dev nasm dpkg-dev python3 python3-pil fonts-dejavu-core
+  zlib1g-dev libjpeg62-turbo-dev libpng-dev libbenchmark-dev clang libclang-rt-14-dev)
 
 sudo_() { if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi; }
 

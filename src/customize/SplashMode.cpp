@@ -1,3 +1,17 @@
+#include "customize/SplashForm.h"
+#include "customize/SplashRules.h"
 #include "launcher/Modes.h"
+#include "shell/Application.h"
+#include "util/ShellKit.h"
 
-void RunSplashMode(const TCommandLine&) {}
+// Returns only when the settings turn the splash off; once shown, the process
+// runs until the runner (or the end of the session) terminates it.
+void RunSplashMode(const TCommandLine& args) {
+    TApplication& application = TApplication::Instance();
+    application.Initialize();
+    application.SetToolWindowStyle(true);
+    if (!SplashWanted(TShellKit::IniReadString(args.Arg(2), "INI", "showsplash"))) return;
+    frmSplash = TfrmSplash::Create(application.Handle());
+    frmSplash->Show();
+    for (;;) TShellKit::ProcessMessagesAndSleep(1);
+}

@@ -1,0 +1,4 @@
+#include "FuzzDecoder.h"
+#include "util/image/JpegDecoder.h"
+
+VADROME_FUZZ_DECODER(DecodeJpeg)

@@ -1,0 +1,4 @@
+#include "FuzzDecoder.h"
+#include "util/image/PngDecoder.h"
+
+VADROME_FUZZ_DECODER(DecodePng)

@@ -1,0 +1,10 @@
+#include "customize/SplashRules.h"
+
+TSplashBounds CentredSplashBounds(int imageWidth, int imageHeight, int screenWidth, int screenHeight) {
+    // Integer division truncates toward zero, also for negative offsets.
+    return {(screenWidth - imageWidth) / 2, (screenHeight - imageHeight) / 2, imageWidth, imageHeight};
+}
+
+bool SplashWanted(const std::string& showSplashValue) { return showSplashValue != "0"; }
+
+bool SplashMayClose(bool busy, int readyState) { return !busy && readyState == ReadyStateComplete; }
