@@ -1,6 +1,7 @@
 #include "customize/SplashForm.h"
 #include "customize/SplashRules.h"
 #include "launcher/Modes.h"
+#include "server/ServerText.h"
 #include "shell/Application.h"
 #include "util/ShellKit.h"
 
@@ -10,7 +11,7 @@ void RunSplashMode(const TCommandLine& args) {
     TApplication& application = TApplication::Instance();
     application.Initialize();
     application.SetToolWindowStyle(true);
-    if (!SplashWanted(TShellKit::IniReadString(args.Arg(2), "INI", "showsplash"))) return;
+    if (!IsSwitchOn(TShellKit::IniReadString(args.Arg(2), "INI", "showsplash"))) return;
     frmSplash = TfrmSplash::Create(application.Handle());
     frmSplash->Show();
     for (;;) TShellKit::ProcessMessagesAndSleep(1);

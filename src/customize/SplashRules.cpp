@@ -4,7 +4,3 @@ TSplashBounds CentredSplashBounds(int imageWidth, int imageHeight, int screenWid
     // Integer division truncates toward zero, also for negative offsets.
     return {(screenWidth - imageWidth) / 2, (screenHeight - imageHeight) / 2, imageWidth, imageHeight};
 }
-
-bool SplashWanted(const std::string& showSplashValue) { return showSplashValue != "0"; }
-
-bool SplashMayClose(bool busy, int readyState) { return !busy && readyState == ReadyStateComplete; }

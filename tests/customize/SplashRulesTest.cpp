@@ -16,10 +16,3 @@ TEST_CASE("the splash is centred; a larger image overhangs both edges alike") {
     CHECK(empty.Left == 640);
 }
 
-TEST_CASE("only the exact value 0 turns the splash off; the runner waits for a finished page") {
-    CHECK_FALSE(SplashWanted("0"));
-    for (const char* value : {"", "1", "no", " 0", "00", "false"}) CHECK(SplashWanted(value));
-    CHECK(SplashMayClose(false, 4));
-    CHECK_FALSE(SplashMayClose(true, 4));
-    CHECK_FALSE(SplashMayClose(false, 3));
-}
