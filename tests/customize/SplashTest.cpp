@@ -7,6 +7,7 @@
 
 #include "customize/SplashForm.h"
 #include "shell/Application.h"
+#include "tools/WindowSearch.h"
 #include "util/Handles.h"
 #include "util/ShellKit.h"
 #include "util/TempFolder.h"
@@ -48,19 +49,7 @@ public:
     }
 
 private:
-    HWND FindVisibleSplash() const {
-        struct TSearch { DWORD Id; HWND Found; } search{id_, nullptr};
-        EnumWindows([](HWND window, LPARAM data) -> BOOL {
-            auto* s = reinterpret_cast<TSearch*>(data);
-            DWORD owner = 0;
-            GetWindowThreadProcessId(window, &owner);
-            wchar_t name[32] = {};
-            GetClassNameW(window, name, 32);
-            if (owner == s->Id && IsWindowVisible(window) && std::wstring(name) == L"TfrmSplash") s->Found = window;
-            return s->Found == nullptr;
-        }, reinterpret_cast<LPARAM>(&search));
-        return search.Found;
-    }
+    HWND FindVisibleSplash() const { return FindVisibleWindowOf(id_, L"TfrmSplash"); }
 
     UniqueHandle process_;
     DWORD id_ = 0;

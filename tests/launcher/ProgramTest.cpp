@@ -13,6 +13,7 @@
 #include "util/ShellKit.h"
 #include "util/TempFolder.h"
 #include "util/Utf.h"
+#include "tools/WindowSearch.h"
 
 namespace {
 
@@ -76,19 +77,7 @@ int StartupShowCommandOf(int id) {
     return static_cast<int>(show);
 }
 
-bool HasVisibleMainWindow(int id) {
-    struct Search { DWORD id; bool found; } search{static_cast<DWORD>(id), false};
-    EnumWindows([](HWND window, LPARAM param) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(param);
-        DWORD owner = 0;
-        GetWindowThreadProcessId(window, &owner);
-        wchar_t name[64] = {};
-        GetClassNameW(window, name, 64);
-        if (owner == s->id && IsWindowVisible(window) && std::wstring(name) == L"TfrmMain") s->found = true;
-        return !s->found;
-    }, reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
+bool HasVisibleMainWindow(int id) { return FindVisibleWindowOf(static_cast<DWORD>(id), L"TfrmMain") != nullptr; }
 
 // Processes running the file, without the runner's splash child (whose
 // parent runs the same file).
