@@ -310,6 +310,11 @@ LRESULT TfrmMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         if (runsStartUp_) FormDestroy();
         return 0;
     default:
+        // An external browser reports a process of its own for shutdown to end.
+        if (BrowserMessageId != 0 && message == BrowserMessageId) {
+            ReportedBrowserProcessId = static_cast<int>(wParam);
+            return 0;
+        }
         return DefaultHandler(message, wParam, lParam);
     }
 }
