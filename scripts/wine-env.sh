@@ -21,6 +21,11 @@ wine_env_start() {
   wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 || true
   wineserver -w
   export WINEDLLOVERRIDES="mscoree=d"
+  # Keep the prefix's server and system processes up for the whole run, started
+  # here with null standard handles: started by the first test instead, they
+  # would hold that test's output pipe open until the run ends.
+  wineserver -p
+  wine cmd /c exit </dev/null >/dev/null 2>&1 || true
 }
 
 wine_env_stop() {

@@ -101,8 +101,16 @@ TDistribution::TDistribution(const std::string& name)
 
 TDistribution::~TDistribution() { KillAll(); }
 
+// Sweeps until the folder has been quiet for a moment: a runner being ended
+// may still have started a relaunch or a splash child.
 void TDistribution::KillAll() const {
-    for (DWORD id : standin::ProcessesInFolder(Folder)) standin::Kill(id);
+    int quietPasses = 0;
+    for (int pass = 0; pass < 200 && quietPasses < 20; ++pass) {
+        const auto ids = standin::ProcessesInFolder(Folder);
+        for (DWORD id : ids) standin::Kill(id);
+        quietPasses = ids.empty() ? quietPasses + 1 : 0;
+        Sleep(100);
+    }
 }
 
 void TDistribution::SetConfigValue(const std::string& key, const std::string& value) {

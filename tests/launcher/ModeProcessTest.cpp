@@ -9,6 +9,8 @@
 #include "util/Handles.h"
 #include "util/ShellKit.h"
 #include "util/Utf.h"
+#include "tools/ProcessSweep.h"
+#include "tools/WindowSearch.h"
 
 namespace {
 
@@ -80,23 +82,19 @@ private:
     std::string path_;
 };
 
-// The runner a mode starts at its end: true once seen; every copy is ended.
-// The quiet spell is long enough for a first launch's relaunch to show up
-// on a loaded machine.
+// The runner a mode starts at its end: true once its main window showed.
+// The restart goes through a first launch and its relaunch, each of which may
+// be slow on a loaded machine, so the chain is let run to its end (the main
+// window) before every copy is ended; a copy left behind would outlive the test.
 bool EndRestartedRunner(const std::string& exe) {
-    bool seen = false;
-    auto lastSeen = TClock::now();
-    for (const auto deadline = TClock::now() + 20s; TClock::now() < deadline; std::this_thread::sleep_for(100ms)) {
-        const auto ids = TShellKit::FindProcessesByPath(exe);
-        for (int id : ids) TShellKit::KillProcess(id);
-        if (!ids.empty()) {
-            seen = true;
-            lastSeen = TClock::now();
-        } else if (seen && TClock::now() - lastSeen > 5s) {
-            break;
-        }
+    bool shown = false;
+    for (const auto deadline = TClock::now() + 60s; !shown && TClock::now() < deadline;
+         std::this_thread::sleep_for(100ms)) {
+        for (int id : TShellKit::FindProcessesByPath(exe))
+            shown = shown || FindVisibleWindowOf(static_cast<DWORD>(id), L"TfrmMain") != nullptr;
     }
-    return seen;
+    SweepProcessesOf(exe);
+    return shown;
 }
 
 }  // namespace

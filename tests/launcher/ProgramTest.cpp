@@ -13,6 +13,7 @@
 #include "util/ShellKit.h"
 #include "util/TempFolder.h"
 #include "util/Utf.h"
+#include "tools/ProcessSweep.h"
 #include "tools/WindowSearch.h"
 
 namespace {
@@ -89,10 +90,6 @@ std::vector<int> RunnerInstances(const std::string& exe) {
     return runners;
 }
 
-void KillAllRunning(const std::string& exe) {
-    for (int id : TShellKit::FindProcessesByPath(exe)) TShellKit::KillProcess(id);
-}
-
 }  // namespace
 
 TEST_CASE("command lines that name no runnable mode end at once with exit code 0") {
@@ -130,8 +127,7 @@ TEST_CASE("a first launch relaunches itself, removes a left-over renamer copy an
     }, 20000));
     CHECK(StartupShowCommandOf(second) == 6001);
     CHECK(WaitFor([&] { return HasVisibleMainWindow(second); }, 30000));
-    KillAllRunning(exe);
-    CHECK(WaitFor([&] { return TShellKit::FindProcessesByPath(exe).empty(); }, 10000));
+    CHECK(SweepProcessesOf(exe));
 }
 
 TEST_CASE("a start with a show command of 6000 or more is the runner itself: no relaunch") {
@@ -143,5 +139,5 @@ TEST_CASE("a start with a show command of 6000 or more is the runner itself: no 
     const int id = static_cast<int>(GetProcessId(runner.Get()));
     CHECK(WaitFor([&] { return HasVisibleMainWindow(id); }, 30000));
     CHECK(RunnerInstances(exe) == std::vector<int>{id});
-    KillAllRunning(exe);
+    CHECK(SweepProcessesOf(exe));
 }
