@@ -48,9 +48,3 @@ const std::string& TCommandLine::Arg(int index) const {
 }
 
 std::string TCommandLine::ModeName() const { return LowerAscii(Arg(1)); }
-
-std::string LowerAscii(std::string text) {
-    for (char& c : text)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return text;
-}

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "util/Text.h"
+
 class TCommandLine {
 public:
     // line: the whole command line, program name first.
@@ -20,5 +22,3 @@ public:
 private:
     std::vector<std::string> args_;
 };
-
-std::string LowerAscii(std::string text);

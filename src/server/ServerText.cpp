@@ -30,12 +30,6 @@ std::string ReplaceTokens(std::string text, const TokenTable& tokens) {
     return text;
 }
 
-std::string AsciiUpper(std::string text) {
-    for (char& c : text)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    return text;
-}
-
 bool IsSwitchOn(const std::string& value) { return value != "0"; }
 
 bool IsLoopbackOnly(const std::string& ip) { return ip == LoopbackAddress; }

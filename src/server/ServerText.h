@@ -15,7 +15,6 @@ inline constexpr const char LoopbackAddress[] = "127.0.0.1";
 std::string SlashForm(std::string path);
 // Each token in table order, every occurrence, case ignored.
 std::string ReplaceTokens(std::string text, const TokenTable& tokens);
-std::string AsciiUpper(std::string text);
 
 // Only exactly "0" switches off; empty or anything else is on.
 bool IsSwitchOn(const std::string& value);

@@ -118,7 +118,7 @@ void TRunner::FormCreate() {
 void TRunner::RunExternalBrowser() {
     const std::string path = ExpandedBrowserPath();
     // The browser reports a process to stop at shutdown through this message.
-    const std::string messageName = TShellKit::Md5Hex(AsciiUpper(TShellKit::GetShortPath(path)));
+    const std::string messageName = TShellKit::Md5Hex(UpperAscii(TShellKit::GetShortPath(path)));
     BrowserMessageId = RegisterWindowMessageW(Widen(messageName).c_str());
     SetShowMainFormOnStart(false);
     // We hold the foreground, so the browser we start may take it from us.

@@ -4,15 +4,21 @@ namespace {
 
 bool IsBlank(char c) { return static_cast<unsigned char>(c) <= ' '; }
 
-char LowerChar(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+}  // namespace
 
-std::string FoldCase(std::string_view text) {
+std::string LowerAscii(std::string_view text) {
     std::string lower(text);
-    for (char& c : lower) c = LowerChar(c);
+    for (char& c : lower)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
     return lower;
 }
 
-}  // namespace
+std::string UpperAscii(std::string_view text) {
+    std::string upper(text);
+    for (char& c : upper)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    return upper;
+}
 
 std::string TrimLeft(std::string_view text) {
     size_t first = 0;
@@ -32,8 +38,8 @@ std::string ReplaceText(std::string_view text, std::string_view oldPattern,
                         std::string_view newPattern, bool ignoreCase) {
     if (oldPattern.empty()) return std::string(text);
     // ASCII folding keeps byte offsets equal between the folded and the original text.
-    const std::string haystack = ignoreCase ? FoldCase(text) : std::string(text);
-    const std::string needle = ignoreCase ? FoldCase(oldPattern) : std::string(oldPattern);
+    const std::string haystack = ignoreCase ? LowerAscii(text) : std::string(text);
+    const std::string needle = ignoreCase ? LowerAscii(oldPattern) : std::string(oldPattern);
     std::string result;
     size_t from = 0;
     for (size_t at; (at = haystack.find(needle, from)) != std::string::npos; from = at + needle.size()) {

@@ -9,6 +9,10 @@ std::string Trim(std::string_view text);
 std::string TrimLeft(std::string_view text);
 std::string TrimRight(std::string_view text);
 
+// ASCII letters only; other bytes (UTF-8 sequences included) unchanged.
+std::string LowerAscii(std::string_view text);
+std::string UpperAscii(std::string_view text);
+
 // Every occurrence of oldPattern replaced, left to right, without rescanning
 // replaced text. An empty pattern replaces nothing.
 std::string ReplaceText(std::string_view text, std::string_view oldPattern,

@@ -1,12 +1,13 @@
 #include "E2eKit.h"
 
-#include <shlobj.h>
 
 #include <sstream>
 #include <stdexcept>
 
 #include "E2ePaths.h"
 #include "StandinText.h"
+#include "server/ServerText.h"
+#include "util/ShellKit.h"
 #include "util/Utf.h"
 
 namespace e2e {
@@ -28,32 +29,6 @@ void CopyTree(const std::string& from, const std::string& to) {
         else
             CopyFileW(Widen(from + "\\" + name).c_str(), Widen(to + "\\" + name).c_str(), FALSE);
     }
-}
-
-std::string SlashForm(std::string path) {
-    for (char& c : path)
-        if (c == '\\') c = '/';
-    return path;
-}
-
-std::string CommonAppData() {
-    wchar_t path[MAX_PATH] = L"";
-    SHGetFolderPathW(nullptr, CSIDL_COMMON_APPDATA, nullptr, SHGFP_TYPE_CURRENT, path);
-    return Narrow(path);
-}
-
-WORD ResourceLanguage(const std::string& exe, const wchar_t* name) {
-    WORD language = MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL);
-    UniqueModule module(LoadLibraryExW(Widen(exe).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
-    if (module)
-        EnumResourceLanguagesW(
-            module.Get(), RT_RCDATA, name,
-            [](HMODULE, LPCWSTR, LPCWSTR, WORD found, LONG_PTR result) -> BOOL {
-                *reinterpret_cast<WORD*>(result) = found;
-                return FALSE;
-            },
-            reinterpret_cast<LONG_PTR>(&language));
-    return language;
 }
 
 std::string ReadRcData(const std::string& exe, const wchar_t* name) {
@@ -115,11 +90,7 @@ void TDistribution::KillAll() const {
 
 void TDistribution::SetConfigValue(const std::string& key, const std::string& value) {
     const std::string ini = WithValue(ReadRcData(Runner, L"RES_CONFIG_INI"), key, value);
-    const WORD language = ResourceLanguage(Runner, L"RES_CONFIG_INI");
-    UniqueUpdateHandle update(BeginUpdateResourceW(Widen(Runner).c_str(), FALSE));
-    if (!update || !UpdateResourceW(update.Get(), RT_RCDATA, L"RES_CONFIG_INI", language,
-                                    const_cast<char*>(ini.data()), static_cast<DWORD>(ini.size())) ||
-        !EndUpdateResourceW(update.Release(), FALSE))
+    if (!TShellKit::WriteRcDataResource(Runner, "RES_CONFIG_INI", ini))
         throw std::runtime_error("cannot set " + key + " in " + Runner);
 }
 
@@ -143,8 +114,8 @@ std::string TDistribution::UseExternalBrowser(const std::string& settings, const
 }
 
 std::string TDistribution::WorkDir() const {
-    const std::string root = CommonAppData();
-    const std::string documentRoot = standin::ToLowerAscii(SlashForm(Folder + "\\www"));
+    const std::string root = TShellKit::GetCommonAppDataDir();
+    const std::string documentRoot = LowerAscii(SlashForm(Folder + "\\www"));
     WIN32_FIND_DATAW found;
     UniqueFindHandle find(FindFirstFileW(Widen(root + "\\*").c_str(), &found));
     for (BOOL more = static_cast<bool>(find); more; more = FindNextFileW(find.Get(), &found)) {
@@ -152,7 +123,7 @@ std::string TDistribution::WorkDir() const {
         const auto conf = standin::ReadWholeFile(folder + "\\httpd.conf");
         if (!conf) continue;
         const auto settings = standin::ParseHttpdConf(*conf);
-        if (standin::ToLowerAscii(settings.DocumentRoot) == documentRoot) return folder;
+        if (LowerAscii(settings.DocumentRoot) == documentRoot) return folder;
     }
     return {};
 }

@@ -37,7 +37,7 @@ size_t LinesOf(const std::string& browser, const std::string& key) {
     return ValuesOf(ReadBrowserLog(browser), key).size();
 }
 
-std::string Lower(const std::string& text) { return standin::ToLowerAscii(text); }
+std::string Lower(const std::string& text) { return LowerAscii(text); }
 
 }  // namespace
 

@@ -245,3 +245,18 @@ TEST_CASE("downsize keeps what its flags keep, missing flags included") {
     Downsize(folder, "0 0 0 0 0 0");
     CHECK(Missing(folder).empty());
 }
+
+TEST_CASE("stamping the runner itself replaces its settings and splash rather than adding beside them") {
+    TTestFolder folder;
+    const std::string runner = CopyTo(folder / "runner.exe", VADROME_EXE);
+    WriteBytes(folder / "Config.ini", "[INI]\r\nport=8080");
+    WriteBytes(folder / "splash.png", "new splash");
+
+    CHECK(Run(Vadrome, "/config " + Quoted(runner) + " " + Quoted(folder / "Config.ini")).exitCode == 0);
+    CHECK(Run(Vadrome, "/splash " + Quoted(runner) + " " + Quoted(folder / "splash.png")).exitCode == 0);
+    // One copy each, under the neutral language the stamps write: a second
+    // copy under another language would be the one the runner reads.
+    CHECK(ResourceLanguages(runner, RT_RCDATA, L"RES_CONFIG_INI") == std::vector<WORD>{0});
+    CHECK(ResourceLanguages(runner, RT_RCDATA, L"RES_SPLASH") == std::vector<WORD>{0});
+    CHECK(ResourceBytes(runner, RT_RCDATA, L"RES_CONFIG_INI", 0) == "[INI]\r\nport=8080");
+}

@@ -116,7 +116,7 @@ void ReportProcessId(const std::string& browserPath, const TLog& log) {
 
 void FetchFirstAddress(const std::vector<std::string>& args, const TLog& log) {
     for (size_t i = 1; i < args.size(); ++i) {
-        const auto at = standin::ToLowerAscii(args[i]).find("http://");
+        const auto at = LowerAscii(args[i]).find("http://");
         if (at == std::string::npos) continue;
         const auto url = standin::ParseHttpUrl(args[i].substr(at));
         if (!url) continue;

@@ -92,12 +92,12 @@ std::string ReceiveHead(SOCKET socket) {
 }
 
 std::string THttpResponse::Header(const std::string& name) const {
-    const std::string wanted = ToLowerAscii(name) + ":";
+    const std::string wanted = LowerAscii(name) + ":";
     size_t start = Head.find('\n');
     while (start != std::string::npos && start + 1 < Head.size()) {
         const size_t end = Head.find('\n', start + 1);
         const std::string line = Head.substr(start + 1, end == std::string::npos ? end : end - start - 1);
-        if (ToLowerAscii(line.substr(0, wanted.size())) == wanted) return Trim(line.substr(wanted.size()));
+        if (LowerAscii(line.substr(0, wanted.size())) == wanted) return Trim(line.substr(wanted.size()));
         start = end;
     }
     return {};

@@ -7,6 +7,7 @@
 #include "StandinNet.h"
 #include "server/ServerText.h"
 #include "util/ShellKit.h"
+#include "util/Text.h"
 #include "util/Utf.h"
 
 using namespace standin;
@@ -15,12 +16,6 @@ namespace {
 
 const std::string ApacheExe = HostPath(STANDIN_APACHE_EXE);
 const std::string MysqldExe = HostPath(STANDIN_MYSQLD_EXE);
-
-std::string SlashForm(std::string path) {
-    for (char& c : path)
-        if (c == '\\') c = '/';
-    return path;
-}
 
 struct TSite {
     std::string Folder = MakeTempFolder("standin-site-");
@@ -182,7 +177,7 @@ TEST_CASE("browser stand-in: reports its process id to a hidden runner window un
     WriteWholeFile(folder + "\\browser.ini", "[Standin]\r\nReport=1\r\nLiveMs=3000\r\n");
 
     // The name as the runner forms it, with the runner's own helpers.
-    const std::string name = AsciiUpper(TShellKit::GetShortPath(browser));
+    const std::string name = UpperAscii(TShellKit::GetShortPath(browser));
     reportedMessage = RegisterWindowMessageW(Widen(TShellKit::Md5Hex(name)).c_str());
     WNDCLASSW windowClass{};
     windowClass.lpfnWndProc = FakeMainWindowProc;

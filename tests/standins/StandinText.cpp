@@ -5,18 +5,6 @@
 
 namespace standin {
 
-std::string ToLowerAscii(std::string text) {
-    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return text;
-}
-
-std::string Trim(const std::string& text) {
-    const char* blanks = " \t\r\n";
-    const auto first = text.find_first_not_of(blanks);
-    if (first == std::string::npos) return {};
-    return text.substr(first, text.find_last_not_of(blanks) - first + 1);
-}
-
 namespace {
 
 std::string Unquote(const std::string& value) {
@@ -88,7 +76,7 @@ THttpdSettings ParseHttpdConf(const std::string& text) {
         if (line.empty() || line[0] == '#') continue;
         const auto space = line.find_first_of(" \t");
         if (space == std::string::npos) continue;
-        const std::string directive = ToLowerAscii(line.substr(0, space));
+        const std::string directive = LowerAscii(line.substr(0, space));
         const std::string value = Trim(line.substr(space + 1));
         if (directive == "listen" && !settings.Listen)
             settings.Listen = ParseListen(value);
@@ -118,7 +106,7 @@ std::optional<std::string> TargetToRelativePath(const std::string& target) {
 
 std::string ContentTypeFor(const std::string& path) {
     const auto dot = path.rfind('.');
-    const std::string ext = dot == std::string::npos ? "" : ToLowerAscii(path.substr(dot + 1));
+    const std::string ext = dot == std::string::npos ? "" : LowerAscii(path.substr(dot + 1));
     if (ext == "html" || ext == "htm" || ext == "php") return "text/html";
     if (ext == "css") return "text/css";
     if (ext == "js") return "application/javascript";
@@ -132,7 +120,7 @@ std::string ContentTypeFor(const std::string& path) {
 
 std::optional<TUrl> ParseHttpUrl(const std::string& url) {
     const std::string scheme = "http://";
-    if (ToLowerAscii(url.substr(0, scheme.size())) != scheme) return std::nullopt;
+    if (LowerAscii(url.substr(0, scheme.size())) != scheme) return std::nullopt;
     const std::string rest = url.substr(scheme.size());
     const auto slash = rest.find('/');
     const std::string authority = rest.substr(0, slash);

@@ -4,6 +4,8 @@
 #include <optional>
 #include <string>
 
+#include "util/Text.h"  // LowerAscii, Trim
+
 namespace standin {
 
 struct TListenAddress {
@@ -39,7 +41,5 @@ struct TUrl {
 // Only plain "http://host[:port][/path]" addresses.
 std::optional<TUrl> ParseHttpUrl(const std::string& url);
 
-std::string ToLowerAscii(std::string text);
-std::string Trim(const std::string& text);
 
 }  // namespace standin
