@@ -10,7 +10,7 @@
 #include "tools/WindowSearch.h"
 #include "util/Handles.h"
 #include "util/ShellKit.h"
-#include "util/TempFolder.h"
+#include "tools/TempFolder.h"
 #include "util/Utf.h"
 #include "util/image/PictureLoader.h"
 #include "util/image/TestEncoders.h"

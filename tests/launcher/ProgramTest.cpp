@@ -11,7 +11,7 @@
 
 #include "util/Handles.h"
 #include "util/ShellKit.h"
-#include "util/TempFolder.h"
+#include "tools/TempFolder.h"
 #include "util/Utf.h"
 #include "tools/ProcessSweep.h"
 #include "tools/WindowSearch.h"

@@ -1,7 +1,5 @@
 #include "StampFiles.h"
 
-#include <shellapi.h>
-
 #include <fstream>
 #include <iterator>
 
@@ -9,16 +7,6 @@
 #include "util/Utf.h"
 
 namespace {
-
-void RemoveTree(const std::string& path) {
-    std::wstring from = Widen(path);
-    from.push_back(L'\0');  // the list ends with an empty name
-    SHFILEOPSTRUCTW operation{};
-    operation.wFunc = FO_DELETE;
-    operation.pFrom = from.c_str();
-    operation.fFlags = FOF_SILENT | FOF_NOCONFIRMATION | FOF_NOERRORUI;
-    SHFileOperationW(&operation);
-}
 
 void AppendLe(std::string& out, unsigned value, int bytes) {
     for (int i = 0; i < bytes; ++i) out += static_cast<char>((value >> (8 * i)) & 0xFF);
@@ -32,18 +20,6 @@ std::string WinPath(const std::string& buildPath) {
         if (c == '/') c = '\\';
     return path;
 }
-
-TTestFolder::TTestFolder() {
-    wchar_t temp[MAX_PATH] = {};
-    GetTempPathW(MAX_PATH, temp);
-    static int counter = 0;
-    path_ = Narrow(temp) + "vadrome-test-" + std::to_string(GetCurrentProcessId()) + "-" +
-            std::to_string(++counter);
-    RemoveTree(path_);
-    CreateDirectoryW(Widen(path_).c_str(), nullptr);
-}
-
-TTestFolder::~TTestFolder() { RemoveTree(path_); }
 
 std::string ReadBytes(const std::string& path) {
     std::ifstream in(Widen(path).c_str(), std::ios::binary);

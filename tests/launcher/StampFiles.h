@@ -6,22 +6,13 @@
 #include <string>
 #include <vector>
 
+#include "tools/TempFolder.h"
+
 // A build-tree path (Unix form under Wine) as the platform names it.
 std::string WinPath(const std::string& buildPath);
 
 // A fresh folder under the temporary folder, removed with everything in it.
-class TTestFolder {
-public:
-    TTestFolder();
-    ~TTestFolder();
-    TTestFolder(const TTestFolder&) = delete;
-    TTestFolder& operator=(const TTestFolder&) = delete;
-    std::string operator/(const std::string& name) const { return path_ + "\\" + name; }
-    const std::string& Path() const { return path_; }
-
-private:
-    std::string path_;
-};
+using TTestFolder = TempFolder;
 
 std::string ReadBytes(const std::string& path);
 void WriteBytes(const std::string& path, const std::string& bytes);

@@ -6,7 +6,7 @@
 #include "util/Handles.h"
 #include "util/ShellKit.h"
 #include "util/Utf.h"
-#include "util/TempFolder.h"
+#include "tools/TempFolder.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <thread>
 
 #include "util/ShellKit.h"
-#include "util/TempFolder.h"
+#include "tools/TempFolder.h"
 #include "util/Utf.h"
 
 namespace {
