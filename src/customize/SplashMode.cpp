@@ -14,5 +14,10 @@ void RunSplashMode(const TCommandLine& args) {
     if (!IsSwitchOn(TShellKit::IniReadString(args.Arg(2), "INI", "showsplash"))) return;
     frmSplash = TfrmSplash::Create(application.Handle());
     frmSplash->Show();
-    for (;;) TShellKit::ProcessMessagesAndSleep(1);
+    // Never returns: the runner ends this process. WaitMessage keeps the idle
+    // splash from spinning.
+    for (;;) {
+        WaitMessage();
+        TShellKit::ProcessMessages();
+    }
 }
