@@ -204,21 +204,9 @@ HWND FindMainWindow(const std::string& runner, DWORD processId) {
 }
 
 HWND FindMessageBox(const std::string& exe, const std::string& caption) {
-    return FindTopWindow(ProcessesRunning(exe), L"#32770", caption);
-}
-
-std::string DialogText(HWND box) {
-    std::string text;
-    EnumChildWindows(
-        box,
-        [](HWND child, LPARAM parameter) -> BOOL {
-            wchar_t buffer[1024] = L"";
-            GetWindowTextW(child, buffer, 1024);
-            *reinterpret_cast<std::string*>(parameter) += Narrow(buffer) + "\n";
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&text));
-    return text;
+    // A box shows only once its controls hold their text.
+    HWND box = FindTopWindow(ProcessesRunning(exe), L"#32770", caption);
+    return box && IsWindowVisible(box) ? box : nullptr;
 }
 
 std::vector<TLogLine> ReadBrowserLog(const std::string& browserExe) {

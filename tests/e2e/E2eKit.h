@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "StandinNet.h"
+#include "tools/WindowSearch.h"
 
 namespace e2e {
 
@@ -52,7 +53,6 @@ DWORD ProcessOfWindow(HWND window);
 
 // A message box (dialog class) of a process of this executable with this caption.
 HWND FindMessageBox(const std::string& exe, const std::string& caption);
-std::string DialogText(HWND box);  // the texts of its static controls
 
 struct TLogLine {
     DWORD ProcessId = 0;

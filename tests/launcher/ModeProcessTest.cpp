@@ -19,19 +19,12 @@ using TClock = std::chrono::steady_clock;
 
 const std::string Vadrome = WinPath(VADROME_EXE);
 
-BOOL CALLBACK CollectText(HWND window, LPARAM text) {
-    wchar_t buffer[1024] = {};
-    GetWindowTextW(window, buffer, 1024);
-    *reinterpret_cast<std::string*>(text) += Narrow(buffer) + "\n";
-    return TRUE;
-}
-
-// Closes an "Application Error" box of the child and returns its text.
+// Closes an "Application Error" box of the child and returns its text. A box
+// is taken only once shown: until then its text may not be filled in.
 std::string DismissErrorBox() {
     HWND box = FindWindowW(L"#32770", L"Application Error");
-    if (!box) return "";
-    std::string text;
-    EnumChildWindows(box, CollectText, reinterpret_cast<LPARAM>(&text));
+    if (!box || !IsWindowVisible(box)) return "";
+    const std::string text = DialogText(box);
     PostMessageW(box, WM_COMMAND, IDOK, 0);
     return text;
 }

@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "util/Utf.h"
+
 // The first visible top-level window of the process with the given class; nullptr when none.
 inline HWND FindVisibleWindowOf(DWORD processId, const wchar_t* className) {
     struct Search {
@@ -21,4 +23,19 @@ inline HWND FindVisibleWindowOf(DWORD processId, const wchar_t* className) {
         return s->found == nullptr;
     }, reinterpret_cast<LPARAM>(&search));
     return search.found;
+}
+
+// The texts of a dialog's controls, one per line.
+inline std::string DialogText(HWND dialog) {
+    std::string text;
+    EnumChildWindows(
+        dialog,
+        [](HWND child, LPARAM parameter) -> BOOL {
+            wchar_t buffer[1024] = L"";
+            GetWindowTextW(child, buffer, 1024);
+            *reinterpret_cast<std::string*>(parameter) += Narrow(buffer) + "\n";
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&text));
+    return text;
 }
