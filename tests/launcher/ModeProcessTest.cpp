@@ -19,12 +19,14 @@ using TClock = std::chrono::steady_clock;
 
 const std::string Vadrome = WinPath(VADROME_EXE);
 
-// Closes an "Application Error" box of the child and returns its text. A box
-// is taken only once shown: until then its text may not be filled in.
-std::string DismissErrorBox() {
-    HWND box = FindWindowW(L"#32770", L"Application Error");
-    if (!box || !IsWindowVisible(box)) return "";
-    const std::string text = DialogText(box);
+// Closes the child's message box and returns its caption and text. A box is
+// taken only once shown: until then its text may not be filled in.
+std::string DismissBox(DWORD child) {
+    HWND box = FindVisibleWindowOf(child, L"#32770");
+    if (!box) return "";
+    wchar_t caption[256] = L"";
+    GetWindowTextW(box, caption, 256);
+    const std::string text = Narrow(caption) + "\n" + DialogText(box);
     PostMessageW(box, WM_COMMAND, IDOK, 0);
     return text;
 }
@@ -50,7 +52,7 @@ TRun Run(const std::string& exe, const std::string& params) {
     TRun run;
     const auto deadline = TClock::now() + 60s;
     while (WaitForSingleObject(process.Get(), 100) == WAIT_TIMEOUT && TClock::now() < deadline)
-        run.boxText += DismissErrorBox();
+        run.boxText += DismissBox(GetProcessId(process.Get()));
     GetExitCodeProcess(process.Get(), &run.exitCode);
     return run;
 }
@@ -127,6 +129,7 @@ TEST_CASE("an icon error ends the child with the error box and exit code 1") {
 
     const TRun run = Run(Vadrome, "/icon " + Quoted(target) + " " + Quoted(folder / "icon.ico"));
     CHECK(run.exitCode == 1);
+    CHECK(run.boxText.rfind("Application Error\n", 0) == 0);
     CHECK(run.boxText.find("Resource update error: FindResource failed (1)(") != std::string::npos);
     CHECK(ReadBytes(target) == before);
 }
