@@ -44,10 +44,16 @@ void TRunner::KillProcessesByPath(const std::string& path) {
     Guarded([&] {
         for (int pass = 0; pass < 2; ++pass) {
             if (pass > 0) Sleep(60);
-            for (int id : TShellKit::FindProcessesByPath(path))
-                Guarded([&] { TShellKit::KillProcess(id); });
+            for (const TChildProcess& process : HoldProcessesByPath(path)) process.Kill();
         }
     });
+}
+
+// Created for the first process that needs it; without one (the system
+// refuses, say inside a job that forbids it) the processes start all the same.
+TChildProcess TRunner::StartInJob(const std::string& exe, const std::string& params, int showCommand) {
+    if (!ChildJob) ChildJob = CreateKillOnCloseJob();
+    return StartChildProcess(exe, params, showCommand, "", ChildJob.Get());
 }
 
 void TRunner::StartDatabaseServer() {
@@ -61,9 +67,8 @@ void TRunner::StartDatabaseServer() {
     if (port < 0) return;  // no port: run without a database server rather than on -1
     MySqlPort = port;
     MyIniPath = WriteMyIni();
-    MySqlProcessId = TShellKit::StartProcess(
-        MySqlExePath, MySqlParameters(MyIniPath, MySqlPort, BinDir + "\\mysql\\share\\english"),
-        SW_HIDE, "");
+    MySqlProcess = StartInJob(
+        MySqlExePath, MySqlParameters(MyIniPath, MySqlPort, BinDir + "\\mysql\\share\\english"), SW_HIDE);
 }
 
 void TRunner::ChooseWebPort() {
@@ -77,8 +82,7 @@ void TRunner::StartWebServer() {
     HttpdConfPath = WriteHttpdConf();
     ApacheExePath = BinDir + "\\Apache\\Apache.exe";
     KillProcessesByPath(ApacheExePath);
-    ApacheProcessId =
-        TShellKit::StartProcess(ApacheExePath, ApacheParameters(HttpdConfPath), SW_HIDE, "");
+    ApacheProcess = StartInJob(ApacheExePath, ApacheParameters(HttpdConfPath), SW_HIDE);
     WaitForWebServer();
 }
 
@@ -86,11 +90,11 @@ void TRunner::StartWebServer() {
 // past the limit is taken as it is, so start-up never hangs on it.
 void TRunner::WaitForWebServer() {
     const ULONGLONG deadline = GetTickCount64() + WebServerWaitLimitMs;
-    while (ApacheProcessId != 0 && TShellKit::ProcessExists(ApacheProcessId)) {
+    while (ApacheProcess.Running()) {
         TShellKit::ProcessMessagesAndSleep(330);
         const bool up = TShellKit::FindProcessesByPath(ApacheExePath).size() >= 2;
         if (up || GetTickCount64() >= deadline) {
-            ApacheProcessIds = TShellKit::FindProcessesByPath(ApacheExePath);
+            ApacheProcesses = HoldProcessesByPath(ApacheExePath);
             return;
         }
     }

@@ -37,9 +37,9 @@ void MaskFloatingPointExceptions() {
 
 std::string TRunner::SingleInstanceName() { return TShellKit::HashOfPath(""); }
 
-int TRunner::StartSplashProcess() {
-    return TShellKit::StartProcess(TShellKit::GetExeFileName(), "splash \"" + ConfigIniPath + "\"",
-                                   SW_SHOWNORMAL, "");
+// In the servers' job: a runner that dies must not leave a topmost splash behind.
+TChildProcess TRunner::StartSplashProcess() {
+    return StartInJob(TShellKit::GetExeFileName(), "splash \"" + ConfigIniPath + "\"", SW_SHOWNORMAL);
 }
 
 int TRunner::StartupShowCommand() { return TShellKit::GetStartupShowCommand(); }
@@ -68,7 +68,7 @@ void TRunner::PrepareSettings() {
 }
 
 void TRunner::StartServers() {
-    SplashProcessId = StartSplashProcess();
+    SplashProcess = StartSplashProcess();
     BinDir = ResolveBinDir();
     SetEnvironmentSecond();
     StartDatabaseServer();
@@ -103,16 +103,21 @@ void TRunner::FormCreate() {
     WorkDir = TShellKit::GetWorkDir();
     SetEnvironmentFirst();
     Started = false;
+    // Whatever fails from here on has started processes that must not outlive it.
     try {
         PrepareSettings();
         StartServers();
+        LoadExplorerModule();
+        OpenHomePage(HomeAddress(WebPort));
+        if (ReadBrowserIni()) RunExternalBrowser();
+        RunOwnBrowser();
     } catch (const std::exception& error) {
         ReportStartUpFailure(error.what());
     }
-    LoadExplorerModule();
-    NavigateTo(HomeAddress(WebPort));
-    if (ReadBrowserIni()) RunExternalBrowser();
-    RunOwnBrowser();
+}
+
+void TRunner::OpenHomePage(const std::string& url) {
+    NamedStep("The site could not be opened at " + url, [&] { NavigateTo(url); });
 }
 
 void TRunner::RunExternalBrowser() {
@@ -124,7 +129,9 @@ void TRunner::RunExternalBrowser() {
     // We hold the foreground, so the browser we start may take it from us.
     BringApplicationToFront();
     TShellKit::ProcessMessages();
-    BrowserProcessId = TShellKit::StartProcess(path, BrowserParameters, SW_SHOWMAXIMIZED, "");
+    // Not in the servers' job: the user's browser is the user's, and some
+    // browsers need jobs of their own.
+    BrowserProcess = StartChildProcess(path, BrowserParameters, SW_SHOWMAXIMIZED, "");
     TShellKit::ProcessMessages();
 
     // A browser that ended before the first look must not keep us forever.
@@ -138,7 +145,7 @@ void TRunner::RunExternalBrowser() {
     if (splashSeconds > 0)
         StartTimer1(static_cast<unsigned>(splashSeconds) * 1000);
     else
-        Guarded([&] { TShellKit::KillProcess(SplashProcessId); });
+        Guarded([&] { CloseSplash(); });
 
     // Three looks with a pause between, so a browser that restarts itself is waited for too.
     for (int pass = 0; pass < 3; ++pass)
@@ -171,7 +178,7 @@ void TRunner::RunOwnBrowser() {
     LoadExplorerModule();
     const std::string home = HomeAddress(WebPort);
     SetAddressText(home);
-    NavigateTo(Trim(home));
+    OpenHomePage(Trim(home));
     if (IsSwitchOn(ReadConfigValue("fullscreen"))) EnterFullScreen();
     Guarded([&] {
         SetApplicationToolWindow(false);
@@ -179,7 +186,10 @@ void TRunner::RunOwnBrowser() {
     });
     ApplyStartState();
     if (TrayIconEnabled) Guarded([&] { ShowTrayIcon(true); });
-    if (SplashProcessId != 0 && TShellKit::ProcessExists(SplashProcessId)) StartSplashCloseTimer();
+    if (SplashProcess.Running()) {
+        splashCloseDeadline_ = GetTickCount64() + SplashCloseLimitMs;
+        StartSplashCloseTimer();
+    }
     Started = true;
 }
 
@@ -193,6 +203,6 @@ void TRunner::ApplyStartState() {
         SetShowMainFormOnStart(false);
     else
         MinimizeMainWindow();
-    Guarded([&] { TShellKit::KillProcess(SplashProcessId); });
-    SplashProcessId = 0;
+    Guarded([&] { CloseSplash(); });
+    SplashProcess = {};
 }

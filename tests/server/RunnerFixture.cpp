@@ -2,7 +2,9 @@
 
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 
+#include "util/Errors.h"
 #include "util/ShellKit.h"
 
 namespace fs = std::filesystem;
@@ -21,14 +23,27 @@ void WriteText(const std::string& file, const std::string& text) {
     std::ofstream(file, std::ios::binary) << text;
 }
 
-bool WaitUntilGone(int processId) {
-    for (int i = 0; i < 40 && TShellKit::ProcessExists(processId); ++i) Sleep(50);
-    return !TShellKit::ProcessExists(processId);
+bool WaitUntilEnded(const TChildProcess& process) {
+    return !process || WaitForSingleObject(process.Handle(), 5000) == WAIT_OBJECT_0;
 }
 
 bool NoProcessRuns(const std::string& exe) {
     for (int i = 0; i < 40 && !TShellKit::FindProcessesByPath(exe).empty(); ++i) Sleep(50);
     return TShellKit::FindProcessesByPath(exe).empty();
+}
+
+std::vector<std::string> StopNotes(const std::string& exe) {
+    std::istringstream lines(ReadText(exe.substr(0, exe.rfind('.')) + ".log"));
+    std::vector<std::string> notes;
+    for (std::string line; std::getline(lines, line);) {
+        const size_t tab = line.find('\t');
+        if (tab != std::string::npos) notes.push_back(line.substr(tab + 1, line.find('\t', tab + 1) - tab - 1));
+    }
+    return notes;
+}
+
+void IgnoreStopRequests(const std::string& exe) {
+    WriteText(exe.substr(0, exe.rfind('.')) + ".ini", "[Standin]\r\nIgnoreStop=1\r\n");
 }
 
 namespace {
@@ -130,6 +145,11 @@ std::string TFakeWindow::ExtractConfigFile() {
     return path;
 }
 
-int TFakeWindow::StartSplashProcess() {
-    return TShellKit::StartProcess(FakeServerPath(), "sleep 60000", SW_SHOWNORMAL, "");
+void TFakeWindow::NavigateTo(const std::string& url) {
+    Record("NavigateTo " + url);
+    if (navigationFails) throw Exception("The browser control is gone");
+}
+
+TChildProcess TFakeWindow::StartSplashProcess() {
+    return StartInJob(FakeServerPath(), "sleep 60000", SW_SHOWNORMAL);
 }

@@ -17,8 +17,18 @@ std::string BinPath();
 std::string FakeServerPath();
 std::string ReadText(const std::string& file);
 void WriteText(const std::string& file, const std::string& text);
-bool WaitUntilGone(int processId);
+bool WaitUntilEnded(const TChildProcess& process);
 bool NoProcessRuns(const std::string& exe);
+template <class Condition>
+bool WaitUntil(Condition condition, unsigned timeoutMs = 10000) {
+    for (const ULONGLONG end = GetTickCount64() + timeoutMs; !condition(); Sleep(50))
+        if (GetTickCount64() >= end) return false;
+    return true;
+}
+// What a fake server noted about requests to stop (StandinStop.h), in order.
+std::vector<std::string> StopNotes(const std::string& exe);
+// Makes the fake server at that path note a request to stop and run on.
+void IgnoreStopRequests(const std::string& exe);
 
 // bin (web server, optional database server, templates), www and data.
 struct Distribution {
@@ -51,6 +61,7 @@ public:
     bool cdRom = false;
     std::string instanceName;
     int showCommand = 6001;  // relaunched with SW_SHOWNORMAL
+    bool navigationFails = false;
 
     std::string ExtractConfigFile() override;
 
@@ -59,7 +70,7 @@ protected:
     void InstallHintWindow() override { Record("InstallHintWindow"); }
     void SetCaption(const std::string& title) override { Record("SetCaption " + title); }
     void PrepareMaximizedStart() override { Record("PrepareMaximizedStart"); }
-    void NavigateTo(const std::string& url) override { Record("NavigateTo " + url); }
+    void NavigateTo(const std::string& url) override;
     void SetShowMainFormOnStart(bool show) override { Record("SetShowMainFormOnStart " + On(show)); }
     void BringApplicationToFront() override { Record("BringApplicationToFront"); }
     void StartTimer1(unsigned ms) override { Record("StartTimer1 " + std::to_string(ms)); }
@@ -81,10 +92,11 @@ protected:
     void MinimizeMainWindow() override { Record("MinimizeMainWindow"); }
     void ShowTrayIcon(bool show) override { Record("ShowTrayIcon " + On(show)); }
     void StartSplashCloseTimer() override { Record("StartSplashCloseTimer"); }
+    void StopSplashCloseTimer() override { Record("StopSplashCloseTimer"); }
     bool HideMainWindow() override { Record("HideMainWindow"); return false; }
     bool RunsFromCdRom() override { return cdRom; }
     std::string SingleInstanceName() override { return instanceName; }
-    int StartSplashProcess() override;
+    TChildProcess StartSplashProcess() override;
     int StartupShowCommand() override { return showCommand; }
     [[noreturn]] void EndProcess() override { throw ProcessEnded{}; }
 

@@ -22,7 +22,7 @@ bool Called(const TFakeWindow& window, const std::string& call) {
 
 // Servers, splash and browser all gone after the runner ended.
 void CheckEverythingKilled(const TFakeWindow& window, const Distribution& distribution) {
-    CHECK(WaitUntilGone(window.SplashProcessId));
+    CHECK(WaitUntilEnded(window.SplashProcess));
     CHECK(NoProcessRuns(distribution.ApacheExe()));
     CHECK(NoProcessRuns(distribution.MySqlExe()));
     CHECK(NoProcessRuns(BinPath() + "\\browser.exe"));
@@ -60,8 +60,8 @@ TEST_CASE("own-browser start: free ports, servers up, hooks in order, shutdown k
     CHECK(Contains(ReadText(WorkFile("php.ini")), "mysql.default_port=" + std::to_string(window.MySqlPort)));
     CHECK(TShellKit::IniReadString(window.MyIniPath, "mysqld", "port") == std::to_string(window.MySqlPort));
     CHECK(Contains(HttpGet(window.WebPort), "<title>fake site</title>"));
-    CHECK(window.ApacheProcessIds.size() == 2);
-    CHECK(TShellKit::ProcessExists(window.MySqlProcessId));
+    CHECK(window.ApacheProcesses.size() == 2);
+    CHECK(window.MySqlProcess.Running());
     CHECK(TShellKit::GetEnv("PHP_EXE") == TShellKit::GetShortPath(BinPath() + "\\apache\\php.exe"));
     CHECK(TShellKit::GetEnv("OPENSSL_CONF").empty());
     CHECK(TShellKit::GetEnv("SERVER_APPNAME") == "Vadrome");
@@ -107,7 +107,7 @@ TEST_CASE("settings switches: brand wins over the Customize button, full screen,
     }
     // Either way the splash goes at once.
     CHECK_FALSE(Called(window, "StartSplashCloseTimer"));
-    CHECK(window.SplashProcessId == 0);
+    CHECK_FALSE(window.SplashProcess);
 
     CHECK(Called(window, "SetCaption Vadrome"));
     CHECK(Called(window, "ApplyBrandLayout"));
@@ -117,7 +117,7 @@ TEST_CASE("settings switches: brand wins over the Customize button, full screen,
     CHECK(Called(window, "SetBrowserSilent 0"));
     CHECK_FALSE(ScriptErrorsSilent);
     CHECK(window.MySqlPort == 0);
-    CHECK(window.MySqlProcessId == 0);
+    CHECK_FALSE(window.MySqlProcess);
     CHECK_FALSE(TShellKit::FileExists(WorkFile("my.ini")));
     CHECK(Contains(ReadText(WorkFile("php.ini")), "mysql.default_port=0\n"));
     CHECK_THROWS_AS(window.Quit(), ProcessEnded);
@@ -181,7 +181,7 @@ TEST_CASE("a failed start-up step is reported and everything started is shut dow
     CHECK_FALSE(window.Started);
     CHECK_FALSE(Called(window, "NavigateTo http://127.0.0.1:-1"));
     CHECK_FALSE(TShellKit::FileExists(WorkFile("httpd.conf")));
-    CHECK(window.MySqlProcessId != 0);
+    CHECK(window.MySqlProcess);
     CheckEverythingKilled(window, distribution);
 }
 
@@ -200,7 +200,7 @@ TEST_CASE("web server wait: one that stays single is bounded, one that ends is n
     const ULONGLONG elapsed = MillisecondsOf(&TRunner::FormCreate, window);
     CHECK(window.Started);
     CHECK(elapsed < 4000);
-    CHECK(window.ApacheProcessIds.size() == expectedProcesses);
+    CHECK(window.ApacheProcesses.size() == expectedProcesses);
     CHECK_THROWS_AS(window.Quit(), ProcessEnded);
     CHECK(NoProcessRuns(distribution.ApacheExe()));
 }
@@ -219,9 +219,9 @@ TEST_CASE("a second instance is refused before anything else happens") {
 
 TEST_CASE("Timer1 ends the splash once") {
     TFakeWindow window;
-    window.SplashProcessId = TShellKit::StartProcess(FakeServerPath(), "sleep 60000", SW_HIDE, "");
-    REQUIRE(window.SplashProcessId != 0);
+    window.SplashProcess = StartChildProcess(FakeServerPath(), "sleep 60000", SW_HIDE, "");
+    REQUIRE(window.SplashProcess);
     window.Timer1Timer();
     CHECK(window.calls == std::vector<std::string>{"StopTimer1"});
-    CHECK(WaitUntilGone(window.SplashProcessId));
+    CHECK(WaitUntilEnded(window.SplashProcess));
 }

@@ -1,11 +1,13 @@
 // Stand-in for the distribution's mysqld.exe: takes its address from the
 // [mysqld] section of --defaults-file, the port from --port (which wins), and
-// listens there until it is killed. Each client gets one greeting line.
+// listens there until it is asked to stop or killed. Each client gets one
+// greeting line.
 #include <windows.h>
 
 #include <string>
 
 #include "StandinNet.h"
+#include "StandinStop.h"
 #include "util/Utf.h"
 
 namespace {
@@ -48,6 +50,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
     standin::TWinsock winsock;
     UniqueSocket listener = standin::ListenOn(address.Host, address.Port);
     if (!listener) return ExitCannotListen;
+    standin::OnStopRequest("MySQLShutdown" + std::to_string(GetCurrentProcessId()), [] {});
     for (;;) {
         UniqueSocket client(accept(listener.Get(), nullptr, nullptr));
         if (client) standin::SendAll(client.Get(), "mysqld stand-in ready\n");

@@ -5,10 +5,12 @@
 // only; .php pages go out as they are.
 #include <windows.h>
 
+#include <atomic>
 #include <memory>
 #include <string>
 
 #include "StandinNet.h"
+#include "StandinStop.h"
 #include "StandinText.h"
 #include "util/Utf.h"
 
@@ -157,13 +159,21 @@ int Serve(const standin::THttpdSettings& settings) {
 }
 
 // The parent probes the address first, so a taken port ends it before any
-// child exists; then it lives exactly as long as its serving child.
+// child exists; then it lives exactly as long as its serving child, unless
+// asked to stop, when it ends the child and then itself.
 int RunParent(const TOptions& options, const standin::THttpdSettings& settings) {
     if (!standin::ListenOn(settings.Listen->Host, settings.Listen->Port)) return ExitCannotListen;
     UniqueHandle child =
         standin::StartHidden(standin::ModulePath(), "-f \"" + options.ConfigFile + "\" " + ChildSwitch);
     if (!child) return ExitCannotListen;
+    static std::atomic<bool> stopping{false};
+    standin::OnStopRequest("ap" + std::to_string(GetCurrentProcessId()) + "_shutdown", [&child] {
+        stopping = true;
+        TerminateProcess(child.Get(), 0);
+        WaitForSingleObject(child.Get(), INFINITE);
+    });
     WaitForSingleObject(child.Get(), INFINITE);
+    if (stopping) Sleep(INFINITE);  // the stop request ends the process
     DWORD code = ExitCannotListen;
     GetExitCodeProcess(child.Get(), &code);
     return static_cast<int>(code);
