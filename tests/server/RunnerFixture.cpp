@@ -1,9 +1,13 @@
 #include "RunnerFixture.h"
 
+#include <doctest/doctest.h>
+
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
+#include "tools/HeldProcessChecks.h"
 #include "util/Errors.h"
 #include "util/ShellKit.h"
 
@@ -23,9 +27,7 @@ void WriteText(const std::string& file, const std::string& text) {
     std::ofstream(file, std::ios::binary) << text;
 }
 
-bool WaitUntilEnded(const TChildProcess& process) {
-    return !process || WaitForSingleObject(process.Handle(), 5000) == WAIT_OBJECT_0;
-}
+bool WaitUntilEnded(const TChildProcess& process) { return !process || EndsWithin(process, 5000); }
 
 bool NoProcessRuns(const std::string& exe) {
     for (int i = 0; i < 40 && !TShellKit::FindProcessesByPath(exe).empty(); ++i) Sleep(50);
@@ -152,4 +154,24 @@ void TFakeWindow::NavigateTo(const std::string& url) {
 
 TChildProcess TFakeWindow::StartSplashProcess() {
     return StartInJob(FakeServerPath(), "sleep 60000", SW_SHOWNORMAL);
+}
+
+bool Called(const TFakeWindow& window, const std::string& call) {
+    return std::find(window.calls.begin(), window.calls.end(), call) != window.calls.end();
+}
+
+ULONGLONG MillisecondsOf(void (TRunner::*step)(), TRunner& runner) {
+    const ULONGLONG start = GetTickCount64();
+    try {
+        (runner.*step)();
+    } catch (const ProcessEnded&) {
+    }
+    return GetTickCount64() - start;
+}
+
+void CheckEverythingKilled(const TFakeWindow& window, const Distribution& distribution) {
+    CHECK(WaitUntilEnded(window.SplashProcess));
+    CHECK(NoProcessRuns(distribution.ApacheExe()));
+    CHECK(NoProcessRuns(distribution.MySqlExe()));
+    CHECK(NoProcessRuns(BinPath() + "\\browser.exe"));
 }

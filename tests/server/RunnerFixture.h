@@ -103,3 +103,9 @@ protected:
 private:
     static std::string On(bool on) { return on ? "1" : "0"; }
 };
+
+bool Called(const TFakeWindow& window, const std::string& call);
+// How long a step of the runner took, up to where its process would end.
+ULONGLONG MillisecondsOf(void (TRunner::*step)(), TRunner& runner);
+// Servers, splash and browser all gone after the runner ended.
+void CheckEverythingKilled(const TFakeWindow& window, const Distribution& distribution);

@@ -1,7 +1,5 @@
 #include <doctest/doctest.h>
 
-#include <algorithm>
-
 #include "RunnerFixture.h"
 #include "server/Product.h"
 #include "server/ServerText.h"
@@ -14,27 +12,6 @@ std::string WorkFile(const std::string& name) { return TShellKit::GetWorkDir() +
 
 bool Contains(const std::string& text, const std::string& part) {
     return text.find(part) != std::string::npos;
-}
-
-bool Called(const TFakeWindow& window, const std::string& call) {
-    return std::find(window.calls.begin(), window.calls.end(), call) != window.calls.end();
-}
-
-// Servers, splash and browser all gone after the runner ended.
-void CheckEverythingKilled(const TFakeWindow& window, const Distribution& distribution) {
-    CHECK(WaitUntilEnded(window.SplashProcess));
-    CHECK(NoProcessRuns(distribution.ApacheExe()));
-    CHECK(NoProcessRuns(distribution.MySqlExe()));
-    CHECK(NoProcessRuns(BinPath() + "\\browser.exe"));
-}
-
-ULONGLONG MillisecondsOf(void (TRunner::*step)(), TRunner& runner) {
-    const ULONGLONG start = GetTickCount64();
-    try {
-        (runner.*step)();
-    } catch (const ProcessEnded&) {
-    }
-    return GetTickCount64() - start;
 }
 
 }  // namespace
@@ -163,6 +140,7 @@ TEST_CASE("a failed start-up step is reported and everything started is shut dow
     RecordedBoxes().clear();
     TFakeWindow window;
     std::string expected;
+    bool webServerStarted = false;
     SUBCASE("port that is no number") {
         window.settings = {{"port", "http"}};
         expected = "The port setting \"http\"";
@@ -173,6 +151,11 @@ TEST_CASE("a failed start-up step is reported and everything started is shut dow
         window.settings = {{"port", "65535"}};
         expected = "No port from 65535 to 65535 is free";
     }
+    SUBCASE("a first navigation that fails") {
+        window.navigationFails = true;
+        expected = "The site could not be opened at http://127.0.0.1:";
+        webServerStarted = true;
+    }
     CHECK_THROWS_AS(window.FormCreate(), ProcessEnded);
 
     REQUIRE(RecordedBoxes().size() == 1);
@@ -180,8 +163,9 @@ TEST_CASE("a failed start-up step is reported and everything started is shut dow
     CHECK(RecordedBoxes()[0].type == (MB_OK | MB_ICONERROR | MB_SETFOREGROUND));
     CHECK_FALSE(window.Started);
     CHECK_FALSE(Called(window, "NavigateTo http://127.0.0.1:-1"));
-    CHECK_FALSE(TShellKit::FileExists(WorkFile("httpd.conf")));
+    CHECK(TShellKit::FileExists(WorkFile("httpd.conf")) == webServerStarted);
     CHECK(window.MySqlProcess);
+    CHECK(static_cast<bool>(window.ApacheProcess) == webServerStarted);
     CheckEverythingKilled(window, distribution);
 }
 

@@ -7,6 +7,7 @@
 #include <deque>
 #include <thread>
 
+#include "tools/HeldProcessChecks.h"
 #include "tools/RecycledIds.h"
 #include "tools/TempFolder.h"
 #include "util/ChildProcess.h"
@@ -130,17 +131,6 @@ TEST_CASE("privileges are enabled by name") {
 }
 
 namespace {
-
-bool EndsWithin(const TChildProcess& process, DWORD milliseconds) {
-    return WaitForSingleObject(process.Handle(), milliseconds) == WAIT_OBJECT_0;
-}
-
-// Wine asks for the full query right here, where Windows takes the limited one.
-bool InJob(const TChildProcess& process, HANDLE job) {
-    UniqueHandle query(OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, static_cast<DWORD>(process.Id())));
-    BOOL inside = FALSE;
-    return IsProcessInJob(query.Get(), job, &inside) && inside;
-}
 
 // Kills what a test started even when a check fails. Its references stay valid.
 struct HeldProcesses {
