@@ -136,9 +136,7 @@ std::string ModulePath() {
     return Narrow(std::wstring_view(path, n));
 }
 
-std::optional<std::string> ReadWholeFile(const std::string& path) {
-    UniqueHandle file(CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+std::optional<std::string> ReadAll(const UniqueHandle& file) {
     if (!file) return std::nullopt;
     std::string data;
     char buffer[65536];
@@ -147,11 +145,21 @@ std::optional<std::string> ReadWholeFile(const std::string& path) {
     return data;
 }
 
-void AppendToFile(const std::string& path, const std::string& text) {
-    UniqueHandle file(CreateFileW(Widen(path).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                  nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+bool AppendAll(const UniqueHandle& file, const std::string& text) {
     DWORD written = 0;
-    if (file) WriteFile(file.Get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+    return file && WriteFile(file.Get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
+           written == text.size();
+}
+
+std::optional<std::string> ReadWholeFile(const std::string& path) {
+    return ReadAll(UniqueHandle(CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)));
+}
+
+void AppendToFile(const std::string& path, const std::string& text) {
+    AppendAll(UniqueHandle(CreateFileW(Widen(path).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                       nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr)),
+              text);
 }
 
 UniqueHandle StartHidden(const std::string& exe, const std::string& params) {

@@ -38,6 +38,9 @@ std::optional<THttpResponse> HttpRequest(const std::string& host, int port, cons
                                          const std::string& path, unsigned timeoutMs = 5000);
 
 std::vector<std::string> CommandLineArgs();  // as CommandLineToArgvW splits them
+// What the file holds, read to its end; empty optional when it did not open.
+std::optional<std::string> ReadAll(const UniqueHandle& file);
+bool AppendAll(const UniqueHandle& file, const std::string& text);
 std::string ModulePath();                     // the running executable
 std::optional<std::string> ReadWholeFile(const std::string& path);
 void AppendToFile(const std::string& path, const std::string& text);
