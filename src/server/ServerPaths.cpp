@@ -42,9 +42,9 @@ std::string ServerPath(const std::string& path) {
     if (form.empty())
         throw Exception("The servers cannot be given the path \"" + path +
                         "\": programs for the system's code page (" + std::to_string(ServerCodePage()) +
-                        ") cannot read its name, and the drive keeps no short name for it. Move the "
-                        "application to a folder whose name has only such letters, or turn on short "
-                        "(8.3) names on that drive");
+                        ") cannot read its name, and the drive keeps no short (8.3) name for it that "
+                        "they can read. Move the application to a folder whose name has only letters of "
+                        "that code page, or turn on short names on that drive");
     return form;
 }
 
