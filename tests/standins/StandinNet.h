@@ -53,7 +53,7 @@ namespace standin {
 
 // A path of the build tree (a host path) as Wine's Z: drive shows it.
 std::string HostPath(const std::string& unixPath);
-// Processes whose executable is this file (full paths compared without regard to case).
+// Processes whose executable is this file, started by its long or short path, in any case.
 std::vector<DWORD> ProcessesRunning(const std::string& exe);
 // Processes whose executable lies anywhere under this folder.
 std::vector<DWORD> ProcessesInFolder(const std::string& folder);
