@@ -4,8 +4,8 @@
 
 #include <memory>
 
-#include "StandinNet.h"
-#include "util/Utf.h"
+#include "StandinAnsi.h"
+#include "util/Handles.h"
 
 namespace standin {
 
@@ -18,11 +18,11 @@ struct TStopWatch {
 };
 
 void Note(const TStopWatch& watch, const std::string& key) {
-    AppendToFile(watch.Base + ".log", std::to_string(GetCurrentProcessId()) + "\t" + key + "\t\r\n");
+    ansi::AppendToFile(watch.Base + ".log", std::to_string(GetCurrentProcessId()) + "\t" + key + "\t\r\n");
 }
 
 bool Ignores(const TStopWatch& watch) {
-    return GetPrivateProfileIntW(L"Standin", L"IgnoreStop", 0, Widen(watch.Base + ".ini").c_str()) != 0;
+    return GetPrivateProfileIntA("Standin", "IgnoreStop", 0, (watch.Base + ".ini").c_str()) != 0;
 }
 
 DWORD WINAPI Watch(void* parameter) {
@@ -44,10 +44,11 @@ DWORD WINAPI Watch(void* parameter) {
 
 void OnStopRequest(const std::string& eventName, std::function<void()> stop) {
     auto watch = std::make_unique<TStopWatch>();
-    watch->Event.Reset(CreateEventW(nullptr, FALSE, FALSE, Widen(eventName).c_str()));
+    watch->Event.Reset(CreateEventA(nullptr, FALSE, FALSE, eventName.c_str()));
     watch->Stop = std::move(stop);
-    const std::string exe = ModulePath();
-    watch->Base = exe.substr(0, exe.rfind('.'));
+    char exe[MAX_PATH] = "";
+    const std::string path(exe, GetModuleFileNameA(nullptr, exe, MAX_PATH));
+    watch->Base = path.substr(0, path.rfind('.'));
     if (!watch->Event) return;
     UniqueHandle thread(CreateThread(nullptr, 0, Watch, watch.get(), 0, nullptr));
     if (thread) watch.release();

@@ -3,7 +3,8 @@
 // What happened goes to "<exe without .exe>.log" as "<pid>\t<key>\t" lines:
 // "stop-asked", then "stopped" just before a clean end, or "stop-ignored"
 // when "IgnoreStop=1" in section [Standin] of "<exe without .exe>.ini" says
-// to run on (so that a runner's limit on the wait can be tested).
+// to run on (so that a runner's limit on the wait can be tested). Narrow
+// characters throughout, as in the servers.
 #pragma once
 #include <functional>
 #include <string>
