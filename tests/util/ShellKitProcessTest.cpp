@@ -8,7 +8,6 @@
 #include <thread>
 
 #include "tools/HeldProcessChecks.h"
-#include "tools/RecycledIds.h"
 #include "tools/TempFolder.h"
 #include "util/ChildProcess.h"
 #include "util/ShellKit.h"
@@ -135,8 +134,8 @@ namespace {
 // Kills what a test started even when a check fails. Its references stay valid.
 struct HeldProcesses {
     std::deque<TChildProcess> processes;
-    TChildProcess& Start(const std::string& parameters, HANDLE job = nullptr) {
-        processes.push_back(StartChildProcess(ChildExe(), parameters, SW_HIDE, "", job));
+    TChildProcess& Start(const std::string& parameters) {
+        processes.push_back(StartChildProcess(ChildExe(), parameters, SW_HIDE, ""));
         return processes.back();
     }
     ~HeldProcesses() {
@@ -168,19 +167,7 @@ TEST_CASE("a held process is killed through its handle, and once it has ended th
     CHECK_FALSE(TChildProcess().Kill());
 }
 
-TEST_CASE("every open by id goes through the one opener, where a recycled id can be played") {
-    HeldProcesses held;
-    const TChildProcess& stale = held.Start("sleep " + ChildLifetime);
-    const TChildProcess& newcomer = held.Start("sleep " + ChildLifetime);
-    stale.Kill();
-    REQUIRE(EndsWithin(stale, 5000));
-    TRecycledIds recycled({stale.Id()}, newcomer.Id());
-    // What a kill by a stale id does: it ends whoever holds the id now.
-    CHECK(TShellKit::KillProcess(stale.Id()));
-    CHECK(EndsWithin(newcomer, 5000));
-}
-
-TEST_CASE("a tree is held from one snapshot, through a parent that has ended, and killed children first") {
+TEST_CASE("a tree is held from one snapshot, through a parent that has ended, and killed") {
     HeldProcesses held;
     const TChildProcess& spawner = held.Start("spawn " + ChildLifetime);
     const TChildProcess& outsider = held.Start("sleep " + ChildLifetime);
@@ -220,22 +207,4 @@ TEST_CASE("a look-up by path takes one snapshot however many processes run the f
     REQUIRE(held.size() == 3);
     for (const TChildProcess& process : held) CHECK(process.Kill());
     for (const TChildProcess& process : started) CHECK(EndsWithin(process, 5000));
-}
-
-TEST_CASE("a job takes a started process and what it starts, and closing the job ends them") {
-    UniqueHandle job = CreateKillOnCloseJob();
-    REQUIRE(job);
-    HeldProcesses held;
-    const TChildProcess& spawner = held.Start("spawn " + ChildLifetime, job.Get());
-    const TChildProcess& outsider = held.Start("sleep " + ChildLifetime);
-    const TChildProcess spawned = SpawnedBy(spawner);
-    REQUIRE(spawned);
-    CHECK(InJob(spawner, job.Get()));
-    CHECK(InJob(spawned, job.Get()));
-    CHECK_FALSE(InJob(outsider, job.Get()));
-
-    job.Reset();
-    CHECK(EndsWithin(spawner, 5000));
-    CHECK(EndsWithin(spawned, 5000));
-    CHECK(outsider.Running());
 }
