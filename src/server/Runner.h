@@ -94,10 +94,11 @@ protected:
     virtual bool RunsFromCdRom();
     virtual std::string SingleInstanceName();
     virtual TChildProcess StartSplashProcess();
-    TChildProcess StartInJob(const std::string& exe, const std::string& params, int showCommand);
     virtual int StartupShowCommand();
     // The process ends here; tests override it to observe instead.
     [[noreturn]] virtual void EndProcess();
+    // Starts a hidden or shown child inside ChildJob, created with the first.
+    TChildProcess StartInJob(const std::string& exe, const std::string& params, int showCommand);
 
 private:
     void EnsureSingleInstance();

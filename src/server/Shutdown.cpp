@@ -12,12 +12,47 @@
 
 namespace {
 
-// The servers' Windows builds wait on a named event that carries their
-// process id; it exists only once the server listens for it.
-bool AskToStop(const TChildProcess& server, const std::string& eventName) {
-    if (!server.Running()) return false;
-    UniqueHandle event(OpenEventW(EVENT_MODIFY_STATE, FALSE, Widen(eventName).c_str()));
-    return event && SetEvent(event.Get());
+constexpr DWORD StopPollMs = 50;
+
+// One server asked to stop. Its Windows build waits on a named event that
+// carries its process id; the event exists only once the server listens.
+struct TServerStop {
+    const TChildProcess& Server;
+    std::string EventName;
+    std::vector<HANDLE> Processes;  // what ends when it stops
+    bool Asked = false;
+
+    void AskOnceListening() {
+        if (Asked || !Server.Running()) return;
+        UniqueHandle event(OpenEventW(EVENT_MODIFY_STATE, FALSE, Widen(EventName).c_str()));
+        Asked = event && SetEvent(event.Get());
+    }
+    bool Ended() const {
+        for (HANDLE process : Processes)
+            if (WaitForSingleObject(process, 0) == WAIT_TIMEOUT) return false;
+        return true;
+    }
+};
+
+// A server still starting is asked as soon as it listens, within the same limit.
+void AskAndWait(std::vector<TServerStop>& stops, unsigned limitMs) {
+    const ULONGLONG deadline = GetTickCount64() + limitMs;
+    for (;;) {
+        bool ended = true;
+        for (TServerStop& stop : stops) {
+            stop.AskOnceListening();
+            ended = ended && stop.Ended();
+        }
+        if (ended || GetTickCount64() >= deadline) return;
+        Sleep(StopPollMs);
+    }
+}
+
+std::vector<HANDLE> HandlesOf(const TChildProcess& first, const std::vector<TChildProcess>& more = {}) {
+    std::vector<HANDLE> handles;
+    if (first) handles.push_back(first.Handle());
+    for (const TChildProcess& process : more) handles.push_back(process.Handle());
+    return handles;
 }
 
 }  // namespace
@@ -40,21 +75,15 @@ void TRunner::StopEverything() {
 
 // A database server killed mid-write can lose data, so both servers are asked
 // first and given one common limit; whatever still runs then is killed, the
-// web server before the database server. A web-server child that appeared
-// after start-up's look is ended by its path.
+// web server before the database server. A server that has already ended
+// costs nothing. A web-server child that appeared after start-up's look is
+// ended by its path.
 void TRunner::StopServers() {
-    std::vector<HANDLE> stopping;
-    if (AskToStop(ApacheProcess, "ap" + std::to_string(ApacheProcess.Id()) + "_shutdown")) {
-        stopping.push_back(ApacheProcess.Handle());
-        for (const TChildProcess& process : ApacheProcesses) stopping.push_back(process.Handle());
-    }
-    if (AskToStop(MySqlProcess, "MySQLShutdown" + std::to_string(MySqlProcess.Id())))
-        stopping.push_back(MySqlProcess.Handle());
-    const ULONGLONG deadline = GetTickCount64() + ServerStopWaitLimitMs;
-    for (HANDLE process : stopping) {
-        const ULONGLONG now = GetTickCount64();
-        WaitForSingleObject(process, now < deadline ? static_cast<DWORD>(deadline - now) : 0);
-    }
+    std::vector<TServerStop> stops = {{ApacheProcess, "ap" + std::to_string(ApacheProcess.Id()) + "_shutdown",
+                                       HandlesOf(ApacheProcess, ApacheProcesses)},
+                                      {MySqlProcess, "MySQLShutdown" + std::to_string(MySqlProcess.Id()),
+                                       HandlesOf(MySqlProcess)}};
+    AskAndWait(stops, ServerStopWaitLimitMs);
 
     Guarded([&] {
         ApacheProcess.Kill();

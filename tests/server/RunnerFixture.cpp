@@ -44,8 +44,8 @@ std::vector<std::string> StopNotes(const std::string& exe) {
     return notes;
 }
 
-void IgnoreStopRequests(const std::string& exe) {
-    WriteText(exe.substr(0, exe.rfind('.')) + ".ini", "[Standin]\r\nIgnoreStop=1\r\n");
+void SetStopBehaviour(const std::string& exe, const std::string& settings) {
+    WriteText(exe.substr(0, exe.rfind('.')) + ".ini", "[Standin]\r\n" + settings);
 }
 
 namespace {

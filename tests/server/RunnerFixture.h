@@ -27,8 +27,9 @@ bool WaitUntil(Condition condition, unsigned timeoutMs = 10000) {
 }
 // What a fake server noted about requests to stop (StandinStop.h), in order.
 std::vector<std::string> StopNotes(const std::string& exe);
-// Makes the fake server at that path note a request to stop and run on.
-void IgnoreStopRequests(const std::string& exe);
+// How the fake server at that path meets a request to stop: section
+// [Standin] of its settings file, such as "IgnoreStop=1\r\n" (StandinStop.h).
+void SetStopBehaviour(const std::string& exe, const std::string& settings);
 
 // bin (web server, optional database server, templates), www and data.
 struct Distribution {

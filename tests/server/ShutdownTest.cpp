@@ -29,13 +29,20 @@ TEST_CASE("shutdown asks both servers to stop and gives them one limit before it
         CHECK(StopNotes(distribution.MySqlExe()) == AskedAndStopped);
     }
     SUBCASE("a database server that ignores the request is killed at the limit") {
-        IgnoreStopRequests(distribution.MySqlExe());
+        SetStopBehaviour(distribution.MySqlExe(), "IgnoreStop=1\r\n");
         window.FormCreate();
         const ULONGLONG elapsed = MillisecondsOf(&TRunner::Quit, window);
         CHECK(elapsed >= window.ServerStopWaitLimitMs - 100);
         CHECK(elapsed < window.ServerStopWaitLimitMs + 3000);
         CHECK(StopNotes(distribution.ApacheExe()) == AskedAndStopped);
         CHECK(StopNotes(distribution.MySqlExe()) == AskedAndIgnored);
+    }
+    SUBCASE("a database server still starting is asked once it listens, within the limit") {
+        window.ServerStopWaitLimitMs = 10000;
+        SetStopBehaviour(distribution.MySqlExe(), "ListenAfterMs=4000\r\n");
+        window.FormCreate();
+        CHECK(MillisecondsOf(&TRunner::Quit, window) < window.ServerStopWaitLimitMs);
+        CHECK(StopNotes(distribution.MySqlExe()) == AskedAndStopped);
     }
     CHECK(window.Started);
     CheckEverythingKilled(window, distribution);
@@ -84,7 +91,7 @@ TEST_CASE("shutdown kills what it holds, never a later owner of an id of somethi
 TEST_CASE("a web-server child that appears after start-up stopped looking is ended at shutdown") {
     Distribution distribution(false);
     distribution.AddFile("bin\\apache\\httpd.conf", "Listen $IP$:$PORT$\nLateChild\n");
-    IgnoreStopRequests(distribution.ApacheExe());  // so only the kill can end the child
+    SetStopBehaviour(distribution.ApacheExe(), "IgnoreStop=1\r\n");  // so only the kill can end the child
     TFakeWindow window;
     window.WebServerWaitLimitMs = 1000;
     window.ServerStopWaitLimitMs = 500;

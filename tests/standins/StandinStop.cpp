@@ -12,7 +12,7 @@ namespace standin {
 namespace {
 
 struct TStopWatch {
-    UniqueHandle Event;
+    std::string EventName;
     std::function<void()> Stop;
     std::string Base;  // the executable's path without ".exe"
 };
@@ -21,15 +21,17 @@ void Note(const TStopWatch& watch, const std::string& key) {
     ansi::AppendToFile(watch.Base + ".log", std::to_string(GetCurrentProcessId()) + "\t" + key + "\t\r\n");
 }
 
-bool Ignores(const TStopWatch& watch) {
-    return GetPrivateProfileIntA("Standin", "IgnoreStop", 0, (watch.Base + ".ini").c_str()) != 0;
+UINT Setting(const TStopWatch& watch, const char* key) {
+    return GetPrivateProfileIntA("Standin", key, 0, (watch.Base + ".ini").c_str());
 }
 
 DWORD WINAPI Watch(void* parameter) {
     const std::unique_ptr<TStopWatch> watch(static_cast<TStopWatch*>(parameter));
-    while (WaitForSingleObject(watch->Event.Get(), INFINITE) == WAIT_OBJECT_0) {
+    Sleep(Setting(*watch, "ListenAfterMs"));
+    UniqueHandle event(CreateEventA(nullptr, FALSE, FALSE, watch->EventName.c_str()));
+    while (event && WaitForSingleObject(event.Get(), INFINITE) == WAIT_OBJECT_0) {
         Note(*watch, "stop-asked");
-        if (Ignores(*watch)) {
+        if (Setting(*watch, "IgnoreStop")) {
             Note(*watch, "stop-ignored");
             continue;
         }
@@ -44,12 +46,11 @@ DWORD WINAPI Watch(void* parameter) {
 
 void OnStopRequest(const std::string& eventName, std::function<void()> stop) {
     auto watch = std::make_unique<TStopWatch>();
-    watch->Event.Reset(CreateEventA(nullptr, FALSE, FALSE, eventName.c_str()));
+    watch->EventName = eventName;
     watch->Stop = std::move(stop);
     char exe[MAX_PATH] = "";
     const std::string path(exe, GetModuleFileNameA(nullptr, exe, MAX_PATH));
     watch->Base = path.substr(0, path.rfind('.'));
-    if (!watch->Event) return;
     UniqueHandle thread(CreateThread(nullptr, 0, Watch, watch.get(), 0, nullptr));
     if (thread) watch.release();
 }

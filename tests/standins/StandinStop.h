@@ -3,8 +3,9 @@
 // What happened goes to "<exe without .exe>.log" as "<pid>\t<key>\t" lines:
 // "stop-asked", then "stopped" just before a clean end, or "stop-ignored"
 // when "IgnoreStop=1" in section [Standin] of "<exe without .exe>.ini" says
-// to run on (so that a runner's limit on the wait can be tested). Narrow
-// characters throughout, as in the servers.
+// to run on (so that a runner's limit on the wait can be tested), and
+// "ListenAfterMs=n" delays the event as a server still starting would.
+// Narrow characters throughout, as in the servers.
 #pragma once
 #include <functional>
 #include <string>
