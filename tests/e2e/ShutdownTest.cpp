@@ -35,7 +35,7 @@ ULONGLONG CloseAndTime(const TDistribution& distribution, const TRunningSite& si
 TEST_CASE("closing the window asks both servers to stop, and they end by themselves") {
     TDistribution distribution("vstop");
     const TRunningSite site = StartAndWait(distribution);
-    CloseAndTime(distribution, site);
+    MESSAGE("shutdown took ", CloseAndTime(distribution, site), " ms");
     // "stopped" is written just before a clean end: no kill came first.
     CHECK(StopNotes(distribution.ApacheExe) == AskedAndStopped);
     CHECK(StopNotes(distribution.MysqldExe) == AskedAndStopped);
@@ -46,6 +46,7 @@ TEST_CASE("a database server that ignores the request is killed at the limit, an
     distribution.WriteFile("bin\\mysql\\bin\\mysqld.ini", "[Standin]\r\nIgnoreStop=1\r\n");
     const TRunningSite site = StartAndWait(distribution);
     const ULONGLONG elapsed = CloseAndTime(distribution, site);
+    MESSAGE("shutdown took ", elapsed, " ms");
     CHECK(elapsed >= ServerStopLimitMs - 500);
     CHECK(elapsed < ServerStopLimitMs + MarginMs);
     CHECK(StopNotes(distribution.ApacheExe) == AskedAndStopped);
