@@ -437,7 +437,7 @@ void TDialogForm::CreateForm() {
         const TControlDef& def = defs[i];
         TControl& control = *def.Control;
         const int id = (def.Style & csDefault) ? IDOK : (def.Style & csCancel) ? IDCANCEL : nextId++;
-        hasDefault_ = hasDefault_ || (def.Style & csDefault);
+        if (def.Style & csDefault) hasDefault_ = true, defaultId_ = IDOK;
         control.CreateIn(*this, def, id);
         if (control.IsGraphic()) continue;
         controls_.emplace_back(&control, id);
@@ -503,11 +503,12 @@ void TDialogForm::PlaceWindow() {
     SetWindowPos(Handle(), nullptr, place.Left, place.Top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void TDialogForm::FocusFirstControl() {
-    HWND first = GetNextDlgTabItem(Handle(), nullptr, FALSE);
-    if (!first) return;
-    ::SetFocus(first);
-    if (SendMessageW(first, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL) SendMessageW(first, EM_SETSEL, 0, -1);
+void TDialogForm::FocusFirstControl() { NextControl(GetNextDlgTabItem(Handle(), nullptr, FALSE)); }
+
+void TDialogForm::NextControl(HWND control) {
+    if (!control) return;
+    ::SetFocus(control);
+    if (SendMessageW(control, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL) SendMessageW(control, EM_SETSEL, 0, -1);
 }
 
 HFONT TDialogForm::FontFor(const TFontStyle& style) {
@@ -542,11 +543,13 @@ void TDialogForm::AddHint(TControl& control) {
 void TDialogForm::ControlFocused(TControl& control) {
     // As in Windows dialogs: a focused push button is the default one; on
     // any other control the dialog's own default button is.
+    defaultId_ = hasDefault_ ? IDOK : 0;
+    for (const auto& [button, id] : controls_)
+        if (button == &control && control.IsPushButton()) defaultId_ = id;
     for (const auto& [button, id] : controls_) {
         if (!button->IsPushButton() || !button->Handle()) continue;
-        const bool isDefault = control.IsPushButton() ? button == &control : id == IDOK;
         const LONG style = GetWindowLongW(button->Handle(), GWL_STYLE);
-        const LONG type = isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
+        const LONG type = id == defaultId_ ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
         if ((style & BS_TYPEMASK) == type) continue;
         SendMessageW(button->Handle(), BM_SETSTYLE, static_cast<WPARAM>(((style & ~BS_TYPEMASK) | type) & 0xFFFF),
                      TRUE);
@@ -600,7 +603,13 @@ LRESULT TDialogForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         Command(LOWORD(wParam), HIWORD(wParam));
         return 0;
     case DM_GETDEFID:
-        return hasDefault_ ? MAKELRESULT(IDOK, DC_HASDEFID) : 0;
+        return defaultId_ ? MAKELRESULT(defaultId_, DC_HASDEFID) : 0;
+    case WM_NEXTDLGCTL:
+        // Sent by the keyboard handling of IsDialogMessage (an access key on
+        // a label moves on to the control after it).
+        NextControl(LOWORD(lParam) ? reinterpret_cast<HWND>(wParam)
+                                   : GetNextDlgTabItem(Handle(), GetFocus(), wParam != 0));
+        return 0;
     case WM_CLOSE:
         Close(mrCancel);
         return 0;

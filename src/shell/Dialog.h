@@ -278,6 +278,7 @@ private:
     void AddHint(TControl& control);
     void PlaceWindow();
     void FocusFirstControl();
+    void NextControl(HWND control);  // focused, an edit's text selected
     void ControlFocused(TControl& control);
     TControl* ControlOf(HWND window) const;
     TControl* ControlWithId(int id) const;
@@ -298,6 +299,7 @@ private:
     UniqueWindow hintWindow_;
     HWND focusBeforeDeactivation_ = nullptr;
     bool hasDefault_ = false;
+    int defaultId_ = 0;  // the button Enter presses now
     bool creating_ = false;  // no events while the table's values go in
 };
 
