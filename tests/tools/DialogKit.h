@@ -13,6 +13,11 @@ inline std::deque<std::function<void()>>& PendingSteps() {
     return steps;
 }
 
+inline unsigned& StepInterval() {
+    static unsigned milliseconds = 10;
+    return milliseconds;
+}
+
 inline void CALLBACK RunNextStep(HWND, UINT, UINT_PTR timer, DWORD) {
     KillTimer(nullptr, timer);
     if (PendingSteps().empty()) return;
@@ -20,15 +25,17 @@ inline void CALLBACK RunNextStep(HWND, UINT, UINT_PTR timer, DWORD) {
     PendingSteps().pop_front();
     // Armed before the step runs, so that a step that blocks (a menu) still
     // gets the next one.
-    if (!PendingSteps().empty()) SetTimer(nullptr, 0, 10, RunNextStep);
+    if (!PendingSteps().empty()) SetTimer(nullptr, 0, StepInterval(), RunNextStep);
     step();
 }
 
 // Each step runs once the messages the one before it posted have been
-// handled: a timer fires only when nothing else is waiting in the queue.
-inline void RunSteps(std::vector<std::function<void()>> steps) {
+// handled (a timer fires only when nothing else is waiting in the queue),
+// and at least interval milliseconds after it.
+inline void RunSteps(std::vector<std::function<void()>> steps, unsigned interval = 10) {
     for (auto& step : steps) PendingSteps().push_back(std::move(step));
-    SetTimer(nullptr, 0, 10, RunNextStep);
+    StepInterval() = interval;
+    SetTimer(nullptr, 0, interval, RunNextStep);
 }
 
 inline void PostKey(HWND target, WORD key) {
