@@ -20,6 +20,10 @@ namespace {
 const wchar_t DialogClass[] = L"TDialogForm";
 constexpr int FirstControlId = 100;  // clear of IDOK and IDCANCEL
 constexpr int DropDownRoom = 160;    // height of a drop-down list below its box
+// A label is this much wider than its measured text: some renderers hint
+// glyphs (a run of "w") wider than the font's advances, and would clip the
+// last character.
+constexpr int LabelSlack = 4;
 
 // Every visible, enabled top-level window of this thread, and the owner
 // (hidden or not), disabled while a modal dialog runs and enabled again
@@ -198,7 +202,7 @@ void TLabel::TextChanged() {
     if (!text.empty()) DrawTextW(dc, text.c_str(), -1, &extent, DT_CALCRECT | DT_SINGLELINE);
     SelectObject(dc, oldFont);
     ReleaseDC(handle_, dc);
-    SetWindowPos(handle_, nullptr, 0, 0, extent.right, metrics.tmHeight,
+    SetWindowPos(handle_, nullptr, 0, 0, text.empty() ? 0 : extent.right + LabelSlack, metrics.tmHeight,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
