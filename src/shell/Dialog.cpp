@@ -138,6 +138,8 @@ void TControl::CreateControlWindow(TDialogForm& dialog, const wchar_t* className
 
 HFONT TControl::FontHandle() const { return dialog_->FontFor(Font); }
 
+bool TControl::InDialog(HWND window) const { return dialog_->IsInside(window); }
+
 LRESULT TControl::CallDefault(UINT message, WPARAM wParam, LPARAM lParam) {
     return DefSubclassProc(handle_, message, wParam, lParam);
 }
@@ -153,7 +155,7 @@ bool TControl::ControlMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESUL
         // Like a form's OnExit: only when another control of the dialog takes
         // the focus, not when the whole dialog loses it to a message box.
         const HWND next = reinterpret_cast<HWND>(wParam);
-        if (next && dialog_->IsInside(next)) {
+        if (next && InDialog(next)) {
             if (OnExit) OnExit();
             Exited();
         }
@@ -355,7 +357,12 @@ void TButton::CreateIn(TDialogForm& dialog, const TControlDef& def, int id) {
 
 void TButton::Notified(WORD code) {
     // Enter and Esc reach a button through the dialog even when it is disabled.
-    if (code == BN_CLICKED && Enabled() && OnClick) OnClick();
+    if (code != BN_CLICKED || !Enabled() || !OnClick) return;
+    // Pressed from the keyboard while another control has the focus: take it
+    // first, as a click with the mouse does, so that control is left as it
+    // would be then (a spin field pulls its number into range).
+    if (!Focused() && InDialog(GetFocus())) SetFocus();
+    OnClick();
 }
 
 void TSpeedButton::CreateIn(TDialogForm& dialog, const TControlDef& def, int id) {

@@ -9,7 +9,9 @@
 // order, Enter presses the focused push button or else the default button,
 // Esc presses the Cancel button (or, without one, closes with mrCancel, as
 // the close box always does), Alt+letter presses the button or focuses the
-// control behind a label whose caption has that access key.
+// control behind a label whose caption has that access key. A button pressed
+// from the keyboard takes the focus first, as a mouse click does, so the
+// control the user was in is left (OnExit) before the button acts.
 #pragma once
 #include <windows.h>
 
@@ -100,6 +102,7 @@ protected:
                              const TControlDef& def, int id);
     LRESULT CallDefault(UINT message, WPARAM wParam, LPARAM lParam);
     HFONT FontHandle() const;
+    bool InDialog(HWND window) const;  // the dialog or one of its controls
 
     HWND handle_ = nullptr;
     TDialogForm* dialog_ = nullptr;

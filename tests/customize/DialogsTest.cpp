@@ -241,6 +241,7 @@ TEST_CASE("Customize through its window: typed, confirmed with Alt+O; Esc leaves
                   }});
         CHECK(form.ShowModal() == mrOk);
         CHECK(form.Title == "Typed");
+        CHECK(form.Port == 0);  // the port field was never entered
         CheckQuestionAsked();
     }
     SUBCASE("Esc") {
@@ -346,6 +347,23 @@ TEST_CASE("address/port: unless the answer is Yes the dialog stays; 0.0.0.0 writ
         CHECK(form.IP == "127.0.0.1");
         CHECK(form.Port == 8080);
     }
+}
+
+TEST_CASE("address/port through its window: Enter in the port field takes the number into range first") {
+    RecordedBoxes().clear();
+    TfrmSettings form(nullptr);
+    form.IP = "127.0.0.1";
+    form.Port = 8080;
+    RunSteps({[&] {
+                  form.SpinEdit1.SetFocus();
+                  form.SpinEdit1.SetText("70000");
+                  SetNextBoxAnswer(IDYES);
+                  PostKey(form.Handle(), VK_RETURN);
+              }});
+    CHECK(form.ShowModal() == mrOk);
+    CHECK(form.Port == 65535);
+    CHECK(form.IP == "127.0.0.1");
+    CheckQuestionAsked();
 }
 
 TEST_CASE("About: name, version, notice and addresses; lines centred, the icon left of the title") {
