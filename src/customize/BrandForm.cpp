@@ -104,14 +104,10 @@ void TfrmBrand::SpinEdit1Exit() { SpinEdit1.UndoWhenEmpty(); }
 
 void TfrmBrand::btnSelectImageClick() {
     std::string path = ExistingFileIn(edtImage);
-    if (BrowseImage(path)) edtImage.SetText(path);
+    if (TShellKit::OpenFileDialog(path, ImageFilter, ".bmp")) edtImage.SetText(path);
 }
 
 void TfrmBrand::btnSelectIconClick() {
     std::string path = ExistingFileIn(edtIcon);
-    if (BrowseIcon(path)) edtIcon.SetText(path);
+    if (TShellKit::BrowseForFile(path, ".ico")) edtIcon.SetText(path);
 }
-
-bool TfrmBrand::BrowseImage(std::string& path) { return TShellKit::OpenFileDialog(path, ImageFilter, ".bmp"); }
-
-bool TfrmBrand::BrowseIcon(std::string& path) { return TShellKit::BrowseForFile(path, ".ico"); }

@@ -36,7 +36,4 @@ public:
 
 protected:
     std::vector<TControlDef> Controls() override;
-    // The file pickers: true with the chosen file's full path in path.
-    virtual bool BrowseImage(std::string& path);
-    virtual bool BrowseIcon(std::string& path);
 };

@@ -14,8 +14,7 @@ namespace {
 
 class TSampleDialog : public TDialogForm {
 public:
-    explicit TSampleDialog(HWND owner, TPosition position = TPosition::OwnerCenter)
-        : TDialogForm(owner, "Sample", 300, 200, position) {
+    explicit TSampleDialog(HWND owner) : TDialogForm(owner, "Sample", 300, 200, TPosition::OwnerCenter) {
         Spin.MinValue = 1;
         Spin.MaxValue = 65535;
         Spin.OnExit = [this] {
@@ -98,7 +97,6 @@ TEST_CASE("controls come from the table with one font and their settings") {
         CHECK(std::wstring(font.lfFaceName) == L"Tahoma");
     }
     CHECK(FontOf(dialog.Link.Handle()).lfUnderline);
-    CHECK(dialog.Name.Text() == "#");
     CHECK(dialog.NameLabel.Bounds().Width > 0);
     CHECK(dialog.NameLabel.Bounds().Width < 60);  // sized to its text, not to the table
 
@@ -176,10 +174,6 @@ TEST_CASE("keyboard in the modal loop; the owner is disabled inside and enabled 
                   }});
         CHECK(dialog.ShowModal() == mrOk);
     }
-    SUBCASE("the close box cancels") {
-        RunSteps({[&] { PostMessageW(box, WM_SYSCOMMAND, SC_CLOSE, 0); }});
-        CHECK(dialog.ShowModal() == mrCancel);
-    }
     SUBCASE("the end of the message loop ends the dialog and is passed on") {
         RunSteps({[&] { PostQuitMessage(7); }});
         CHECK(dialog.ShowModal() == mrCancel);
@@ -191,31 +185,20 @@ TEST_CASE("keyboard in the modal loop; the owner is disabled inside and enabled 
     CHECK_FALSE(IsWindowVisible(box));
 }
 
-TEST_CASE("a dialog opens centred on its owner, or on the screen, and on the screen either way") {
+TEST_CASE("a dialog opens centred on its owner, and on the screen however its owner lies") {
     TOwnerWindow owner;
-    RECT ownerRect;
-    GetWindowRect(owner.handle, &ownerRect);
-    const auto placeAfterShow = [](TSampleDialog& dialog, TArea around) {
+    TSampleDialog dialog(owner.handle);
+    SUBCASE("centred") {
         RunSteps({[&] { dialog.Close(mrOk); }});
         dialog.ShowModal();
-        RECT rect;
+        RECT rect, ownerRect;
         GetWindowRect(dialog.Handle(), &rect);
-        const TPlace expected = CenteredIn(around, rect.right - rect.left, rect.bottom - rect.top);
-        const TPlace place = dialog.WindowPlace();
-        CHECK(place.Left == expected.Left);
-        CHECK(place.Top == expected.Top);
-    };
-    SUBCASE("owner") {
-        TSampleDialog dialog(owner.handle);
-        placeAfterShow(dialog, {ownerRect.left, ownerRect.top, 640, 420});
-    }
-    SUBCASE("screen") {
-        TSampleDialog dialog(owner.handle, TPosition::ScreenCenter);
-        placeAfterShow(dialog, {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)});
+        GetWindowRect(owner.handle, &ownerRect);
+        CHECK(dialog.WindowPlace().Left == ownerRect.left + (640 - (rect.right - rect.left)) / 2);
+        CHECK(dialog.WindowPlace().Top == ownerRect.top + (420 - (rect.bottom - rect.top)) / 2);
     }
     SUBCASE("an owner mostly off the screen") {
         SetWindowPos(owner.handle, nullptr, -600, -380, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-        TSampleDialog dialog(owner.handle);
         RunSteps({[&] { dialog.Close(mrOk); }});
         dialog.ShowModal();
         CHECK(dialog.WindowPlace().Left >= 0);
@@ -279,7 +262,6 @@ TEST_CASE("link label: hand cursor; a click is a left press and release over it;
     dialog.CreateForm();
     ShowWithFocus(dialog);
     const HWND link = dialog.Link.Handle();
-    CHECK(PaintedTextColor(dialog.Handle(), link) == clBlue);
 
     SendMessageW(link, WM_SETCURSOR, reinterpret_cast<WPARAM>(link), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
     CHECK(GetCursor() == LoadCursorW(nullptr, IDC_HAND));
