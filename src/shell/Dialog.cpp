@@ -298,7 +298,6 @@ void TComboBox::CreateIn(TDialogForm& dialog, const TControlDef& def, int id) {
     box.Text.clear();
     box.Bounds.Height += DropDownRoom;
     CreateControlWindow(dialog, L"COMBOBOX", CBS_DROPDOWNLIST | WS_VSCROLL, 0, box, id);
-    bounds_ = def.Bounds;
     size_t start = 0;
     while (start < def.Text.size()) {
         size_t end = def.Text.find('\n', start);
@@ -335,10 +334,6 @@ void TSpinEdit::CreateIn(TDialogForm& dialog, const TControlDef& def, int id) {
     SendMessageW(upDown_.Get(), UDM_SETRANGE32, static_cast<WPARAM>(MinValue), static_cast<LPARAM>(MaxValue));
     if (def.Style & csDisabled) EnableWindow(upDown_.Get(), FALSE);
     SetText(def.Text);
-}
-
-void TSpinEdit::Notified(WORD code) {
-    if (code == EN_CHANGE && OnChange) OnChange();
 }
 
 bool TSpinEdit::ControlMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {

@@ -165,7 +165,7 @@ protected:
 
 // Numeric field with up and down arrows. Text set directly shows any value;
 // leaving the field pulls a number out of range to the nearer bound.
-class TSpinEdit : public TControl {
+class TSpinEdit : public TEdit {
 public:
     int MinValue = 0;
     int MaxValue = 100;
@@ -178,7 +178,6 @@ public:
 
 protected:
     void CreateIn(TDialogForm& dialog, const TControlDef& def, int id) override;
-    void Notified(WORD code) override;
     bool ControlMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
     void Exited() override;
 

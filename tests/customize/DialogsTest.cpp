@@ -33,17 +33,18 @@ const std::string OldImage = "C:\\nowhere\\old.png";
 const std::string OldIcon = "C:\\nowhere\\old.ico";
 
 void FillBrand(TfrmBrand& form) {
+    using namespace std::string_literals;
     form.SplashFileName = OldImage;
-    form.Title = "  My Shop ";
+    form.Title = "  My Shop "s;
     form.IconFile = OldIcon;
-    form.Toolbar = "1";
-    form.StatusBar = "0";
-    form.TrayIcon = "";
-    form.FullScreen = "yes";
-    form.IP = "all";
+    form.Toolbar = "1"s;
+    form.StatusBar = "0"s;
+    form.TrayIcon = ""s;
+    form.FullScreen = "yes"s;
+    form.IP = "all"s;
     form.Port = 0;
-    form.CopyFilesToHardDisk = "0";
-    form.CustomizeButton = "1";
+    form.CopyFilesToHardDisk = "0"s;
+    form.CustomizeButton = "1"s;
     form.CreateForm();
     form.FormShow();
 }
@@ -405,10 +406,8 @@ TEST_CASE("poses for screenshots" * doctest::skip()) {
         dialog.ShowModal();
     };
     TfrmBrand brand(nullptr);
+    FillBrand(brand);
     brand.Title = "My Shop";
-    brand.Toolbar = brand.StatusBar = brand.TrayIcon = brand.CustomizeButton = "1";
-    brand.FullScreen = brand.CopyFilesToHardDisk = "0";
-    brand.IP = "127.0.0.1";
     brand.Port = 8080;
     pose(brand, "customize");
     TfrmSettings settings(nullptr);
