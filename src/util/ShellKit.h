@@ -56,6 +56,8 @@ public:
     static void CopyFolder(const std::string& source, const std::string& destination);
     static bool ForEachFileRecursive(const std::string& folder, bool readOnly);
     static bool BrowseForFile(std::string& path, const std::string& extension);
+    // Open-file dialog; filter is "description|pattern" pairs joined by "|".
+    static bool OpenFileDialog(std::string& path, const std::string& filter, const std::string& defaultExtension);
     static std::string ReplaceText(const std::string& text, const std::string& oldPattern,
                                    const std::string& newPattern, bool ignoreCase);
     static std::string Md5Hex(const std::string& text);
