@@ -3,7 +3,6 @@
 // inside the definitions (see Utf.h).
 #pragma once
 #include <cstdint>
-#include <istream>
 #include <string>
 #include <vector>
 
@@ -17,6 +16,7 @@
 
 struct TPicture;
 class TWebBrowser;
+struct IStream;
 
 class TShellKit {
 public:
@@ -141,5 +141,5 @@ public:
 
     // Pictures: BMP, then JPEG, then PNG; an undecodable image leaves the picture empty
     static void LoadPictureFromString(TPicture& graphic, const std::string& data);
-    static void LoadPictureFromStream(TPicture& graphic, std::istream& stream);
+    static void LoadPictureFromStream(TPicture& graphic, IStream* stream);  // read from its start
 };
