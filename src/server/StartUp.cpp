@@ -8,6 +8,7 @@
 #include "server/ServerText.h"
 #include "util/Errors.h"
 #include "util/Guard.h"
+#include "util/Handles.h"
 #include "util/MessageBox.h"
 #include "util/ShellKit.h"
 #include "util/Text.h"
@@ -23,6 +24,13 @@ void NamedStep(const std::string& what, F&& step) {
     } catch (const std::exception& error) {
         throw Exception(what + ": " + error.what());
     }
+}
+
+// Terminating is asynchronous: a process's windows go only once it has ended.
+constexpr DWORD ProcessEndWaitMs = 5000;
+
+void KillAndWait(const TChildProcess& process) {
+    if (process.Kill()) WaitForSingleObject(process.Handle(), ProcessEndWaitMs);
 }
 
 }  // namespace
@@ -52,6 +60,9 @@ void TRunner::EnsureSingleInstance() {
 }
 
 void TRunner::ReportStartUpFailure(const std::string& reason) {
+    // The splash stays above every window: the box would open under it, out of reach.
+    Guarded([&] { KillAndWait(SplashProcess); });
+    SplashProcess = {};
     ShowMessageBox(nullptr, ProductTitle + " could not start.\n\n" + WithFinalPeriod(reason),
                    ProductTitle, MB_OK | MB_ICONERROR | MB_SETFOREGROUND);
     Quit();

@@ -1,5 +1,7 @@
 #include <doctest/doctest.h>
 
+#include <system_error>
+
 #include "RunnerFixture.h"
 #include "server/Product.h"
 #include "server/ServerText.h"

@@ -1,23 +1,27 @@
 #!/usr/bin/env bash
-# Poses the main window (see "poses for screenshots") and photographs the
-# display at each pose: build/screenshots/main-window-*.png.
+# Runs a test's "poses for screenshots" and photographs the display at each
+# pose: build/screenshots/<name>-<pose>.png. Without arguments the main window
+# (shell/web_browser_host_test.exe, name main-window); the dialogs are
+# customize/dialogs_test.exe dialog.
 # Run with WINEPREFIX and DISPLAY set (scripts/wine-env.sh).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
+test_exe=${1:-shell/web_browser_host_test.exe}
+name=${2:-main-window}
 out=$root/build/screenshots
 work=$(mktemp -d)
 mkdir -p "$out"
 cd "$work"
-wine "$root/build/win/tests/shell/web_browser_host_test.exe" -tc="poses for screenshots" --no-skip >/dev/null &
+wine "$root/build/win/tests/$test_exe" -tc="poses for screenshots" --no-skip >/dev/null &
 runner=$!
 taken=0
 while kill -0 "$runner" 2>/dev/null; do
   if [ -f poses.txt ]; then
     mapfile -t poses < poses.txt
     while [ "$taken" -lt "${#poses[@]}" ]; do
-      name=${poses[$taken]%$'\r'}
-      import -display "$DISPLAY" -window root "$out/main-window-$name.png"
-      echo "$out/main-window-$name.png"
+      pose=${poses[$taken]%$'\r'}
+      import -display "$DISPLAY" -window root "$out/$name-$pose.png"
+      echo "$out/$name-$pose.png"
       taken=$((taken + 1))
     done
   fi
