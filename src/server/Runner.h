@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "util/ChildProcess.h"
+
 class TRunner {
 public:
     TRunner() = default;
@@ -34,15 +36,23 @@ public:
     [[noreturn]] void FormDestroy();
     [[noreturn]] void Quit();
     void Timer1Timer();
+    // The splash close timer's tick: the first complete page ends the splash,
+    // and so does the limit after start-up when the page never completes.
+    void CloseSplashWhenDue(bool pageComplete);
+    // A process id an external browser reported through the browser message.
+    void ReportBrowserProcess(int id);
 
     // Fields
     std::string WorkDir, BinDir, ConfigIniPath, BrandIniPath;
     std::string BrowserIniPath, BrowserPath, BrowserParameters, FavoritesFile;
     std::string MySqlExePath, MyIniPath, HttpdConfPath, ApacheExePath;
     int MySqlPort = 0, WebPort = 0;
-    int MySqlProcessId = 0, ApacheProcessId = 0, SplashProcessId = 0;
-    int BrowserProcessId = 0, ReportedBrowserProcessId = 0;
-    std::vector<int> ApacheProcessIds;
+    // The processes we started, held so that every kill reaches them and no
+    // later process that inherits one of their ids.
+    TChildProcess MySqlProcess, ApacheProcess, SplashProcess, BrowserProcess, ReportedBrowserProcess;
+    std::vector<TChildProcess> ApacheProcesses;  // every Apache.exe of ours once the web server was up
+    // The servers and the splash end with the runner, however the runner ends.
+    UniqueHandle ChildJob;
     unsigned BrowserMessageId = 0;
     bool Started = false;
     bool TrayIconEnabled = true, ShowToolbar = true, ShowStatusBar = true, ShowCustomizeButton = true;
@@ -50,6 +60,8 @@ public:
     // Bounds of the waits for processes that might never appear as expected.
     unsigned WebServerWaitLimitMs = 20000;     // then start-up goes on with what runs
     unsigned BrowserStartWaitLimitMs = 30000;  // then the browser counts as ended
+    unsigned ServerStopWaitLimitMs = 5000;     // for the servers asked to stop, then they are killed
+    unsigned SplashCloseLimitMs = 10000;       // after start-up, for a first page that never completes
 
 protected:
     // Window-side hooks, supplied by the main window.
@@ -76,14 +88,17 @@ protected:
     virtual void MinimizeMainWindow() {}
     virtual void ShowTrayIcon(bool /*show*/) {}
     virtual void StartSplashCloseTimer() {}
+    virtual void StopSplashCloseTimer() {}
     virtual bool HideMainWindow() { return false; }          // true when it was visible
     // Seams of the platform that tests replace.
     virtual bool RunsFromCdRom();
     virtual std::string SingleInstanceName();
-    virtual int StartSplashProcess();
+    virtual TChildProcess StartSplashProcess();
     virtual int StartupShowCommand();
     // The process ends here; tests override it to observe instead.
     [[noreturn]] virtual void EndProcess();
+    // Starts a hidden or shown child inside ChildJob, created with the first.
+    TChildProcess StartInJob(const std::string& exe, const std::string& params, int showCommand);
 
 private:
     void EnsureSingleInstance();
@@ -102,9 +117,13 @@ private:
     void RunOwnBrowser();
     void ApplyStartState();
     std::string ExpandedBrowserPath();
+    void CloseSplash();
+    void OpenHomePage(const std::string& url);
     void StopEverything();
+    void StopServers();
     [[noreturn]] void Terminate();  // EndProcess, whatever an override does
     [[noreturn]] void ReportStartUpFailure(const std::string& reason);
+    unsigned long long splashCloseDeadline_ = 0;
     static std::string CopyToWorkDir(const std::string& source, const std::string& workDir,
                                      const std::string& name);
 };

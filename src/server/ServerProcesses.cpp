@@ -53,10 +53,16 @@ void TRunner::KillProcessesByPath(const std::string& path) {
     Guarded([&] {
         for (int pass = 0; pass < 2; ++pass) {
             if (pass > 0) Sleep(60);
-            for (int id : TShellKit::FindProcessesByPath(path))
-                Guarded([&] { TShellKit::KillProcess(id); });
+            for (const TChildProcess& process : HoldProcessesByPath(path)) process.Kill();
         }
     });
+}
+
+// Created for the first process that needs it; without one (the system
+// refuses, say inside a job that forbids it) the processes start all the same.
+TChildProcess TRunner::StartInJob(const std::string& exe, const std::string& params, int showCommand) {
+    if (!ChildJob) ChildJob = CreateKillOnCloseJob();
+    return StartChildProcess(exe, params, showCommand, "", ChildJob.Get());
 }
 
 void TRunner::StartDatabaseServer() {
@@ -70,10 +76,10 @@ void TRunner::StartDatabaseServer() {
     if (port < 0) return;  // no port: run without a database server rather than on -1
     MySqlPort = port;
     MyIniPath = WriteMyIni();
-    MySqlProcessId = TShellKit::StartProcess(
+    MySqlProcess = StartInJob(
         ServerPath(MySqlExePath),
         MySqlParameters(ServerPath(MyIniPath), MySqlPort, ServerPath(BinDir + "\\mysql\\share\\english")),
-        SW_HIDE, "");
+        SW_HIDE);
 }
 
 void TRunner::ChooseWebPort() {
@@ -87,8 +93,7 @@ void TRunner::StartWebServer() {
     HttpdConfPath = WriteHttpdConf();
     ApacheExePath = BinDir + "\\Apache\\Apache.exe";
     KillProcessesByPath(ApacheExePath);
-    ApacheProcessId = TShellKit::StartProcess(ServerPath(ApacheExePath),
-                                              ApacheParameters(ServerPath(HttpdConfPath)), SW_HIDE, "");
+    ApacheProcess = StartInJob(ServerPath(ApacheExePath), ApacheParameters(ServerPath(HttpdConfPath)), SW_HIDE);
     WaitForWebServer();
 }
 
@@ -96,11 +101,11 @@ void TRunner::StartWebServer() {
 // past the limit is taken as it is, so start-up never hangs on it.
 void TRunner::WaitForWebServer() {
     const ULONGLONG deadline = GetTickCount64() + WebServerWaitLimitMs;
-    while (ApacheProcessId != 0 && TShellKit::ProcessExists(ApacheProcessId)) {
+    while (ApacheProcess.Running()) {
         TShellKit::ProcessMessagesAndSleep(330);
         const bool up = TShellKit::FindProcessesByPath(ApacheExePath).size() >= 2;
         if (up || GetTickCount64() >= deadline) {
-            ApacheProcessIds = TShellKit::FindProcessesByPath(ApacheExePath);
+            ApacheProcesses = HoldProcessesByPath(ApacheExePath);
             return;
         }
     }

@@ -29,9 +29,8 @@ void NamedStep(const std::string& what, F&& step) {
 // Terminating is asynchronous: a process's windows go only once it has ended.
 constexpr DWORD ProcessEndWaitMs = 5000;
 
-void KillAndWait(int processId) {
-    UniqueHandle process(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, static_cast<DWORD>(processId)));
-    if (process && TerminateProcess(process.Get(), 0)) WaitForSingleObject(process.Get(), ProcessEndWaitMs);
+void KillAndWait(const TChildProcess& process) {
+    if (process.Kill()) WaitForSingleObject(process.Handle(), ProcessEndWaitMs);
 }
 
 }  // namespace
@@ -46,9 +45,9 @@ void MaskFloatingPointExceptions() {
 
 std::string TRunner::SingleInstanceName() { return TShellKit::HashOfPath(""); }
 
-int TRunner::StartSplashProcess() {
-    return TShellKit::StartProcess(TShellKit::GetExeFileName(), "splash \"" + ConfigIniPath + "\"",
-                                   SW_SHOWNORMAL, "");
+// In the servers' job: a runner that dies must not leave a topmost splash behind.
+TChildProcess TRunner::StartSplashProcess() {
+    return StartInJob(TShellKit::GetExeFileName(), "splash \"" + ConfigIniPath + "\"", SW_SHOWNORMAL);
 }
 
 int TRunner::StartupShowCommand() { return TShellKit::GetStartupShowCommand(); }
@@ -62,8 +61,8 @@ void TRunner::EnsureSingleInstance() {
 
 void TRunner::ReportStartUpFailure(const std::string& reason) {
     // The splash stays above every window: the box would open under it, out of reach.
-    if (SplashProcessId != 0) Guarded([&] { KillAndWait(SplashProcessId); });
-    SplashProcessId = 0;
+    Guarded([&] { KillAndWait(SplashProcess); });
+    SplashProcess = {};
     ShowMessageBox(nullptr, ProductTitle + " could not start.\n\n" + WithFinalPeriod(reason),
                    ProductTitle, MB_OK | MB_ICONERROR | MB_SETFOREGROUND);
     Quit();
@@ -81,7 +80,7 @@ void TRunner::PrepareSettings() {
 
 void TRunner::StartServers() {
     CheckServerFolders();
-    SplashProcessId = StartSplashProcess();
+    SplashProcess = StartSplashProcess();
     BinDir = ResolveBinDir();
     SetEnvironmentSecond();
     StartDatabaseServer();
@@ -116,16 +115,21 @@ void TRunner::FormCreate() {
     WorkDir = TShellKit::GetWorkDir();
     SetEnvironmentFirst();
     Started = false;
+    // Whatever fails from here on has started processes that must not outlive it.
     try {
         PrepareSettings();
         StartServers();
+        LoadExplorerModule();
+        OpenHomePage(HomeAddress(WebPort));
+        if (ReadBrowserIni()) RunExternalBrowser();
+        RunOwnBrowser();
     } catch (const std::exception& error) {
         ReportStartUpFailure(error.what());
     }
-    LoadExplorerModule();
-    NavigateTo(HomeAddress(WebPort));
-    if (ReadBrowserIni()) RunExternalBrowser();
-    RunOwnBrowser();
+}
+
+void TRunner::OpenHomePage(const std::string& url) {
+    NamedStep("The site could not be opened at " + url, [&] { NavigateTo(url); });
 }
 
 void TRunner::RunExternalBrowser() {
@@ -137,7 +141,9 @@ void TRunner::RunExternalBrowser() {
     // We hold the foreground, so the browser we start may take it from us.
     BringApplicationToFront();
     TShellKit::ProcessMessages();
-    BrowserProcessId = TShellKit::StartProcess(path, BrowserParameters, SW_SHOWMAXIMIZED, "");
+    // Not in the servers' job: the user's browser is the user's, and some
+    // browsers need jobs of their own.
+    BrowserProcess = StartChildProcess(path, BrowserParameters, SW_SHOWMAXIMIZED, "");
     TShellKit::ProcessMessages();
 
     // A browser that ended before the first look must not keep us forever.
@@ -151,7 +157,7 @@ void TRunner::RunExternalBrowser() {
     if (splashSeconds > 0)
         StartTimer1(static_cast<unsigned>(splashSeconds) * 1000);
     else
-        Guarded([&] { TShellKit::KillProcess(SplashProcessId); });
+        Guarded([&] { CloseSplash(); });
 
     // Three looks with a pause between, so a browser that restarts itself is waited for too.
     for (int pass = 0; pass < 3; ++pass)
@@ -184,7 +190,7 @@ void TRunner::RunOwnBrowser() {
     LoadExplorerModule();
     const std::string home = HomeAddress(WebPort);
     SetAddressText(home);
-    NavigateTo(Trim(home));
+    OpenHomePage(Trim(home));
     if (IsSwitchOn(ReadConfigValue("fullscreen"))) EnterFullScreen();
     Guarded([&] {
         SetApplicationToolWindow(false);
@@ -192,7 +198,10 @@ void TRunner::RunOwnBrowser() {
     });
     ApplyStartState();
     if (TrayIconEnabled) Guarded([&] { ShowTrayIcon(true); });
-    if (SplashProcessId != 0 && TShellKit::ProcessExists(SplashProcessId)) StartSplashCloseTimer();
+    if (SplashProcess.Running()) {
+        splashCloseDeadline_ = GetTickCount64() + SplashCloseLimitMs;
+        StartSplashCloseTimer();
+    }
     Started = true;
 }
 
@@ -206,6 +215,6 @@ void TRunner::ApplyStartState() {
         SetShowMainFormOnStart(false);
     else
         MinimizeMainWindow();
-    Guarded([&] { TShellKit::KillProcess(SplashProcessId); });
-    SplashProcessId = 0;
+    Guarded([&] { CloseSplash(); });
+    SplashProcess = {};
 }

@@ -312,7 +312,7 @@ LRESULT TfrmMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     default:
         // An external browser reports a process of its own for shutdown to end.
         if (BrowserMessageId != 0 && message == BrowserMessageId) {
-            ReportedBrowserProcessId = static_cast<int>(wParam);
+            ReportBrowserProcess(static_cast<int>(wParam));
             return 0;
         }
         return DefaultHandler(message, wParam, lParam);
@@ -506,11 +506,9 @@ void TfrmMain::mnuMenu_SourceClick() { RunBrowserCommand(TShellKit::BrowserViewS
 void TfrmMain::mnuMenu_InternetOptionsClick() { RunBrowserCommand(TShellKit::BrowserInternetOptions); }
 
 void TfrmMain::tmrCloseSplashTimer() {
-    Guarded([&] {
-        if (WebBrowser1->Busy() || WebBrowser1->ReadyState() != ReadyStateComplete) return;
-        KillTimer(Handle(), tmrCloseSplashId);
-        TShellKit::KillProcess(SplashProcessId);
-    });
+    bool complete = false;
+    Guarded([&] { complete = !WebBrowser1->Busy() && WebBrowser1->ReadyState() == ReadyStateComplete; });
+    Guarded([&] { CloseSplashWhenDue(complete); });
 }
 
 // ---- control events
@@ -658,6 +656,7 @@ void TfrmMain::BringApplicationToFront() {
 void TfrmMain::StartTimer1(unsigned milliseconds) { SetTimer(Handle(), Timer1Id, milliseconds, nullptr); }
 void TfrmMain::StopTimer1() { KillTimer(Handle(), Timer1Id); }
 void TfrmMain::StartSplashCloseTimer() { SetTimer(Handle(), tmrCloseSplashId, 1, nullptr); }
+void TfrmMain::StopSplashCloseTimer() { KillTimer(Handle(), tmrCloseSplashId); }
 
 void TfrmMain::SetOrganizeFavoritesBarBreak() {
     MENUITEMINFOW item{};

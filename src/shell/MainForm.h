@@ -129,6 +129,7 @@ public:
     void SetApplicationToolWindow(bool toolWindow) override;
     void MinimizeMainWindow() override;
     void StartSplashCloseTimer() override;
+    void StopSplashCloseTimer() override;
     bool HideMainWindow() override;
 
 protected:

@@ -1,36 +1,19 @@
 // TShellKit: finding, starting and stopping processes.
 #include <windows.h>
 #include <psapi.h>
-#include <tlhelp32.h>
 
 #include <set>
 
+#include "util/ChildProcess.h"
 #include "util/Handles.h"
 #include "util/ShellKit.h"
 #include "util/Utf.h"
 
 namespace {
 
-struct ProcessEntry {
-    int id;
-    int parentId;
-};
-
-// A fresh snapshot in the platform's order; empty when none can be taken.
-std::vector<ProcessEntry> TakeSnapshot() {
-    std::vector<ProcessEntry> entries;
-    UniqueHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-    if (!snapshot) return entries;
-    PROCESSENTRY32W entry{};
-    entry.dwSize = sizeof(entry);
-    for (BOOL more = Process32FirstW(snapshot.Get(), &entry); more; more = Process32NextW(snapshot.Get(), &entry))
-        entries.push_back({static_cast<int>(entry.th32ProcessID), static_cast<int>(entry.th32ParentProcessID)});
-    return entries;
-}
-
-int ParentIn(const std::vector<ProcessEntry>& entries, int id) {
-    for (const ProcessEntry& entry : entries)
-        if (entry.id == id) return entry.parentId;
+int ParentIn(const std::vector<TSnapshotEntry>& entries, int id) {
+    for (const TSnapshotEntry& entry : entries)
+        if (entry.Id == id) return entry.ParentId;
     return 0;
 }
 
@@ -42,17 +25,37 @@ std::wstring PathIdentity(const std::string& path) {
     return identity;
 }
 
-// Ids of the processes that run the file, in snapshot order; stops after the first when asked.
-std::vector<int> ProcessesRunning(const std::string& file, bool firstOnly) {
-    std::vector<int> ids;
-    if (!TShellKit::FileExists(file)) return ids;
+// The file of the process's first module; empty when it cannot be read.
+std::string ImagePathOf(HANDLE process) {
+    HMODULE firstModule = nullptr;
+    DWORD needed = 0;
+    if (!EnumProcessModules(process, &firstModule, sizeof(firstModule), &needed)) return {};
+    std::wstring path(32768, L'\0');
+    const DWORD length = GetModuleFileNameExW(process, firstModule, path.data(), static_cast<DWORD>(path.size()));
+    path.resize(length);
+    return Narrow(path);
+}
+
+// The processes that run the file, in snapshot order, each held with the
+// handle its image was read through; one snapshot. Stops after the first when asked.
+std::vector<TChildProcess> ProcessesRunning(const std::string& file, bool firstOnly, DWORD extraAccess) {
+    std::vector<TChildProcess> found;
+    if (!TShellKit::FileExists(file)) return found;
     const std::wstring target = PathIdentity(TShellKit::ExpandAppRelative(file));
-    if (target.empty()) return ids;
-    for (const ProcessEntry& entry : TakeSnapshot()) {
-        if (PathIdentity(TShellKit::GetProcessImagePath(entry.id)) != target) continue;
-        ids.push_back(entry.id);
+    if (target.empty()) return found;
+    TShellKit::EnablePrivilege("SeDebugPrivilege");
+    for (const TSnapshotEntry& entry : TakeProcessSnapshot()) {
+        TChildProcess process = HoldProcess(entry.Id, PROCESS_QUERY_INFORMATION | PROCESS_VM_READ | extraAccess);
+        if (!process || PathIdentity(ImagePathOf(process.Handle())) != target) continue;
+        found.push_back(std::move(process));
         if (firstOnly) break;
     }
+    return found;
+}
+
+std::vector<int> IdsOf(const std::vector<TChildProcess>& processes) {
+    std::vector<int> ids;
+    for (const TChildProcess& process : processes) ids.push_back(process.Id());
     return ids;
 }
 
@@ -70,13 +73,8 @@ STARTUPINFOW ChildStartupInfo(int showCommand) {
     return info;
 }
 
-struct StartedProcess {
-    UniqueHandle process;
-    int id = 0;
-};
-
-StartedProcess Launch(const std::string& exe, const std::string& params, int showCommand,
-                      const std::string& workDir) {
+TChildProcess Launch(const std::string& exe, const std::string& params, int showCommand, const std::string& workDir,
+                     HANDLE job) {
     std::string unquoted = exe;
     std::erase(unquoted, '"');
     std::wstring commandLine = Widen("\"" + unquoted + "\" " + params);
@@ -84,13 +82,16 @@ StartedProcess Launch(const std::string& exe, const std::string& params, int sho
     const bool useFolder = TShellKit::DirectoryExists(workDir);
     STARTUPINFOW startup = ChildStartupInfo(showCommand);
     PROCESS_INFORMATION info{};
-    StartedProcess started;
-    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS, nullptr,
+    const DWORD flags = NORMAL_PRIORITY_CLASS | (job ? CREATE_SUSPENDED : 0);
+    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, flags, nullptr,
                         useFolder ? folder.c_str() : nullptr, &startup, &info))
-        return started;
-    CloseHandle(info.hThread);
-    started.process.Reset(info.hProcess);
-    started.id = static_cast<int>(info.dwProcessId);
+        return {};
+    UniqueHandle thread(info.hThread);
+    TChildProcess started(UniqueHandle(info.hProcess), static_cast<int>(info.dwProcessId));
+    if (job) {
+        AssignProcessToJobObject(job, started.Handle());
+        ResumeThread(thread.Get());
+    }
     return started;
 }
 
@@ -100,24 +101,24 @@ int TShellKit::GetSelfProcessId() { return static_cast<int>(GetCurrentProcessId(
 
 std::vector<int> TShellKit::ListProcessIds() {
     std::vector<int> ids;
-    for (const ProcessEntry& entry : TakeSnapshot()) ids.push_back(entry.id);
+    for (const TSnapshotEntry& entry : TakeProcessSnapshot()) ids.push_back(entry.Id);
     return ids;
 }
 
 bool TShellKit::ProcessExists(int id) {
     if (id < 0) return false;
-    for (const ProcessEntry& entry : TakeSnapshot())
-        if (entry.id == id) return true;
+    for (const TSnapshotEntry& entry : TakeProcessSnapshot())
+        if (entry.Id == id) return true;
     return false;
 }
 
-int TShellKit::GetParentProcessId(int id) { return ParentIn(TakeSnapshot(), id); }
+int TShellKit::GetParentProcessId(int id) { return ParentIn(TakeProcessSnapshot(), id); }
 
 // One snapshot for the whole walk. Parent ids can be stale (a dead parent's id
 // reused by a newer process), so the chain may loop: an id seen twice ends it.
 bool TShellKit::IsDescendantProcess(int ancestor, int id) {
     if (ancestor <= 0) return false;
-    const std::vector<ProcessEntry> entries = TakeSnapshot();
+    const std::vector<TSnapshotEntry> entries = TakeProcessSnapshot();
     std::set<int> seen{id};
     for (;;) {
         id = ParentIn(entries, id);
@@ -129,31 +130,28 @@ bool TShellKit::IsDescendantProcess(int ancestor, int id) {
 std::string TShellKit::GetProcessImagePath(int id) {
     if (!ProcessExists(id)) return {};
     EnablePrivilege("SeDebugPrivilege");
-    UniqueHandle process(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, static_cast<DWORD>(id)));
-    if (!process) return {};
-    HMODULE firstModule = nullptr;
-    DWORD needed = 0;
-    if (!EnumProcessModules(process.Get(), &firstModule, sizeof(firstModule), &needed)) return {};
-    std::wstring path(32768, L'\0');
-    const DWORD length =
-        GetModuleFileNameExW(process.Get(), firstModule, path.data(), static_cast<DWORD>(path.size()));
-    path.resize(length);
-    return Narrow(path);
+    const TChildProcess process = HoldProcess(id, PROCESS_QUERY_INFORMATION | PROCESS_VM_READ);
+    return process ? ImagePathOf(process.Handle()) : std::string();
 }
 
 int TShellKit::FindProcessByPath(const std::string& file) {
-    const std::vector<int> ids = ProcessesRunning(file, true);
-    return ids.empty() ? 0 : ids.front();
+    const std::vector<TChildProcess> found = ProcessesRunning(file, true, 0);
+    return found.empty() ? 0 : found.front().Id();
 }
 
-std::vector<int> TShellKit::FindProcessesByPath(const std::string& file) { return ProcessesRunning(file, false); }
+std::vector<int> TShellKit::FindProcessesByPath(const std::string& file) {
+    return IdsOf(ProcessesRunning(file, false, 0));
+}
+
+std::vector<TChildProcess> HoldProcessesByPath(const std::string& file) {
+    return ProcessesRunning(file, false, SYNCHRONIZE | PROCESS_TERMINATE);
+}
 
 bool TShellKit::KillProcess(int id) {
     if (id == 0) return false;
     EnablePrivilege("SeDebugPrivilege");
-    UniqueHandle process(OpenProcess(PROCESS_TERMINATE, FALSE, static_cast<DWORD>(id)));
-    if (!process) return false;
-    return TerminateProcess(process.Get(), 0) != FALSE;
+    const TChildProcess process = HoldProcess(id, PROCESS_TERMINATE);
+    return process && TerminateProcess(process.Handle(), 0);
 }
 
 bool TShellKit::KillSelf() { return KillProcess(GetSelfProcessId()); }
@@ -174,11 +172,16 @@ bool TShellKit::EnablePrivilege(const std::string& name) {
 
 void TShellKit::RunAndWait(const std::string& exe, const std::string& params, int showCommand,
                            const std::string& workDir) {
-    const StartedProcess started = Launch(exe, params, showCommand, workDir);
-    if (started.process) WaitForSingleObject(started.process.Get(), INFINITE);
+    const TChildProcess started = Launch(exe, params, showCommand, workDir, nullptr);
+    if (started) WaitForSingleObject(started.Handle(), INFINITE);
 }
 
 int TShellKit::StartProcess(const std::string& exe, const std::string& params, int showCommand,
                             const std::string& workDir) {
-    return Launch(exe, params, showCommand, workDir).id;
+    return Launch(exe, params, showCommand, workDir, nullptr).Id();
+}
+
+TChildProcess StartChildProcess(const std::string& exe, const std::string& params, int showCommand,
+                                const std::string& workDir, HANDLE job) {
+    return Launch(exe, params, showCommand, workDir, job);
 }

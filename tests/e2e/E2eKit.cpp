@@ -1,5 +1,6 @@
 #include "E2eKit.h"
 
+#include <doctest/doctest.h>
 
 #include <sstream>
 #include <stdexcept>
@@ -169,6 +170,30 @@ void StartRunner(const TDistribution& distribution) {
     WaitForSingleObject(process.Get(), 30000);
 }
 
+TRunningSite StartAndWait(const TDistribution& distribution) {
+    constexpr unsigned StartTimeoutMs = 60000;
+    StartRunner(distribution);
+    TRunningSite site;
+    REQUIRE(WaitUntil(
+        [&] {
+            site.MainWindow = FindMainWindow(distribution.Runner);
+            return site.MainWindow && IsWindowVisible(site.MainWindow);
+        },
+        StartTimeoutMs));
+    site.RunnerId = ProcessOfWindow(site.MainWindow);
+    REQUIRE(WaitUntil([&] { return ProcessesRunning(distribution.ApacheExe).size() == 2; }, StartTimeoutMs));
+    const auto port = distribution.WebPort();
+    REQUIRE(port);
+    site.WebPort = *port;
+    REQUIRE(WaitUntil([&] { return GetPage(site.WebPort, "/").has_value(); }, 10000));
+    return site;
+}
+
+bool NothingRunsFrom(const TDistribution& distribution) {
+    return ProcessesRunning(distribution.Runner).empty() && ProcessesRunning(distribution.ApacheExe).empty() &&
+           ProcessesRunning(distribution.MysqldExe).empty();
+}
+
 DWORD ProcessOfWindow(HWND window) {
     DWORD id = 0;
     GetWindowThreadProcessId(window, &id);
@@ -220,9 +245,9 @@ HWND FindMessageBox(const std::string& exe, const std::string& caption) {
     return box && IsWindowVisible(box) ? box : nullptr;
 }
 
-std::vector<TLogLine> ReadBrowserLog(const std::string& browserExe) {
+std::vector<TLogLine> ReadStandinLog(const std::string& exe) {
     std::vector<TLogLine> lines;
-    const std::string logFile = browserExe.substr(0, browserExe.rfind('.')) + ".log";
+    const std::string logFile = exe.substr(0, exe.rfind('.')) + ".log";
     std::istringstream text(standin::ReadWholeFile(logFile).value_or(""));
     std::string line;
     while (std::getline(text, line)) {
@@ -233,6 +258,12 @@ std::vector<TLogLine> ReadBrowserLog(const std::string& browserExe) {
                          line.substr(tab2 + 1)});
     }
     return lines;
+}
+
+std::vector<std::string> KeysOf(const std::vector<TLogLine>& log) {
+    std::vector<std::string> keys;
+    for (const TLogLine& line : log) keys.push_back(line.Key);
+    return keys;
 }
 
 std::vector<std::string> ValuesOf(const std::vector<TLogLine>& log, const std::string& key) {

@@ -48,6 +48,18 @@ public:
 // to hand over to the relaunched one.
 void StartRunner(const TDistribution& distribution);
 
+// A started runner with its own window: the shown main window and its site.
+struct TRunningSite {
+    HWND MainWindow = nullptr;
+    DWORD RunnerId = 0;
+    int WebPort = 0;
+};
+// Starts the runner and waits until its window shows and both web-server
+// processes serve the site; fails the test when they do not.
+TRunningSite StartAndWait(const TDistribution& distribution);
+// No runner, web server or database server of the distribution runs.
+bool NothingRunsFrom(const TDistribution& distribution);
+
 // The main window ("TfrmMain") of a runner of this executable; with a process
 // id, only that process's.
 HWND FindMainWindow(const std::string& runner, DWORD processId = 0);
@@ -60,8 +72,11 @@ struct TLogLine {
     DWORD ProcessId = 0;
     std::string Key, Value;
 };
-// The lines a copy of the browser stand-in wrote.
-std::vector<TLogLine> ReadBrowserLog(const std::string& browserExe);
+// The lines a copy of a stand-in wrote beside itself: the browser's record,
+// the servers' notes on requests to stop (StandinStop.h).
+std::vector<TLogLine> ReadStandinLog(const std::string& exe);
+// The keys of those lines, in order.
+std::vector<std::string> KeysOf(const std::vector<TLogLine>& log);
 std::vector<std::string> ValuesOf(const std::vector<TLogLine>& log, const std::string& key);
 
 std::optional<standin::THttpResponse> GetPage(int port, const std::string& path);

@@ -34,7 +34,7 @@ bool WatchUntil(const TDistribution& distribution, bool& windowShown, Condition 
 }
 
 size_t LinesOf(const std::string& browser, const std::string& key) {
-    return ValuesOf(ReadBrowserLog(browser), key).size();
+    return ValuesOf(ReadStandinLog(browser), key).size();
 }
 
 std::string Lower(const std::string& text) { return LowerAscii(text); }
@@ -59,7 +59,7 @@ TEST_CASE("external browser: no runner window, parameters filled in, runner ends
     const ULONGLONG runnerGone = GetTickCount64();
     CHECK_FALSE(windowShown);
 
-    const auto log = ReadBrowserLog(browser);
+    const auto log = ReadStandinLog(browser);
     const auto args = ValuesOf(log, "arg");
     REQUIRE(args.size() == 4);
     CHECK(args[0] == "-app=" + home);

@@ -20,36 +20,6 @@ namespace {
 constexpr unsigned StartTimeoutMs = 60000;
 constexpr unsigned EndTimeoutMs = 20000;
 
-// The started runner: its shown main window and its servers.
-struct TRunningSite {
-    HWND MainWindow = nullptr;
-    DWORD RunnerId = 0;
-    int WebPort = 0;
-};
-
-TRunningSite StartAndWait(const TDistribution& distribution) {
-    StartRunner(distribution);
-    TRunningSite site;
-    REQUIRE(WaitUntil(
-        [&] {
-            site.MainWindow = FindMainWindow(distribution.Runner);
-            return site.MainWindow && IsWindowVisible(site.MainWindow);
-        },
-        StartTimeoutMs));
-    site.RunnerId = ProcessOfWindow(site.MainWindow);
-    REQUIRE(WaitUntil([&] { return ProcessesRunning(distribution.ApacheExe).size() == 2; }, StartTimeoutMs));
-    const auto port = distribution.WebPort();
-    REQUIRE(port);
-    site.WebPort = *port;
-    REQUIRE(WaitUntil([&] { return GetPage(site.WebPort, "/").has_value(); }, 10000));
-    return site;
-}
-
-bool NothingRunsFrom(const TDistribution& distribution) {
-    return ProcessesRunning(distribution.Runner).empty() && ProcessesRunning(distribution.ApacheExe).empty() &&
-           ProcessesRunning(distribution.MysqldExe).empty();
-}
-
 // The notes of the web server's last start in its error log.
 std::string LastStartNotes(const std::string& log) {
     const size_t first = log.rfind(" PHPIniDir ");

@@ -16,7 +16,7 @@ ULONGLONG SplashLifeAfterBrowser(const std::string& splashTime) {
     const std::string browser =
         distribution.UseExternalBrowser("LiveMs=12000\r\n", "Parameters={url}\r\nSplashTime=" + splashTime + "\r\n");
     StartRunner(distribution);
-    REQUIRE(WaitUntil([&] { return !ReadBrowserLog(browser).empty(); }, 60000));
+    REQUIRE(WaitUntil([&] { return !ReadStandinLog(browser).empty(); }, 60000));
     const ULONGLONG browserSeen = GetTickCount64();
     REQUIRE(RunnerProcesses(distribution) == 2);
     REQUIRE(WaitUntil([&] { return RunnerProcesses(distribution) == 1; }, 15000));

@@ -1,15 +1,22 @@
 // One tiny program standing in for every process the runner starts in tests:
 //   -f "httpd.conf" [child]   web server: a parent and a child that serves
-//                             DocumentRoot/index.html on the Listen address
+//                             DocumentRoot/index.html on the Listen address;
+//                             "LateChild" in the file: the child comes 3 s late
 //   "--defaults-file=..." "--port=N" ...   database server holding port N
 //   sleep MS ...              waits MS milliseconds (splash, browser)
-// Every start appends its command line to "<exe>.log" beside it.
+//   spawn MS                  starts "sleep MS" of itself, then waits MS
+// Every start appends its command line to "<exe>.log" beside it. The servers
+// stop when asked as the stand-in servers do (StandinStop.h).
 #include <winsock2.h>
 #include <windows.h>
 
+#include <atomic>
 #include <fstream>
 #include <sstream>
 #include <string>
+
+#include "StandinStop.h"
+#include "util/Handles.h"
 
 namespace {
 
@@ -65,16 +72,31 @@ SOCKET Listen(const std::string& ip, int port) {
     }
 }
 
-void StartChild(const std::string& commandLine) {
+UniqueHandle StartSelf(const std::string& parameters) {
     STARTUPINFOA startup{};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION process{};
-    std::string line = "\"" + SelfPath() + "\" " + commandLine + " child";
-    if (CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                       &process)) {
-        CloseHandle(process.hThread);
-        CloseHandle(process.hProcess);
-    }
+    std::string line = "\"" + SelfPath() + "\" " + parameters;
+    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+        return {};
+    CloseHandle(process.hThread);
+    return UniqueHandle(process.hProcess);
+}
+
+std::string Pid() { return std::to_string(GetCurrentProcessId()); }
+
+// Asked to stop, the parent ends its child and then itself.
+[[noreturn]] void RunWebParent(const std::string& confFile, const std::string& conf) {
+    static UniqueHandle child;
+    static std::atomic<bool> stopping{false};
+    standin::OnStopRequest("ap" + Pid() + "_shutdown", [] {
+        stopping = true;
+        TerminateProcess(child.Get(), 0);
+    });
+    if (conf.find("LateChild") != std::string::npos) Sleep(3000);
+    if (!stopping && conf.find("SingleProcess") == std::string::npos)
+        child = StartSelf("-f \"" + confFile + "\" child");
+    for (;;) Sleep(INFINITE);
 }
 
 }  // namespace
@@ -83,7 +105,8 @@ int main(int argc, char** argv) {
     const char* raw = GetCommandLineA();
     std::ofstream(SelfPath() + ".log", std::ios::app) << raw << "\n";
     const std::string first = argc > 1 ? argv[1] : "";
-    if (first == "sleep" && argc > 2) {
+    if ((first == "sleep" || first == "spawn") && argc > 2) {
+        if (first == "spawn") StartSelf("sleep " + std::string(argv[2]));
         Sleep(static_cast<DWORD>(std::stoul(argv[2])));
         return 0;
     }
@@ -91,11 +114,11 @@ int main(int argc, char** argv) {
         const std::string conf = Read(argv[2]);
         if (conf.find("ExitAtOnce") != std::string::npos) return 1;
         if (argc > 3) Serve(conf);
-        if (conf.find("SingleProcess") == std::string::npos) StartChild("-f \"" + std::string(argv[2]) + "\"");
-        Sleep(INFINITE);
+        RunWebParent(argv[2], conf);
     }
     if (first.rfind("--defaults-file=", 0) == 0 && argc > 2) {
         Listen("127.0.0.1", std::stoi(std::string(argv[2]).substr(7)));
+        standin::OnStopRequest("MySQLShutdown" + Pid(), [] {});
         Sleep(INFINITE);
     }
     return 0;

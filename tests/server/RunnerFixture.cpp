@@ -1,8 +1,14 @@
 #include "RunnerFixture.h"
 
+#include <doctest/doctest.h>
+
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 
+#include "tools/HeldProcessChecks.h"
+#include "util/Errors.h"
 #include "util/ShellKit.h"
 
 namespace fs = std::filesystem;
@@ -21,14 +27,25 @@ void WriteText(const std::string& file, const std::string& text) {
     std::ofstream(file, std::ios::binary) << text;
 }
 
-bool WaitUntilGone(int processId) {
-    for (int i = 0; i < 40 && TShellKit::ProcessExists(processId); ++i) Sleep(50);
-    return !TShellKit::ProcessExists(processId);
-}
+bool WaitUntilEnded(const TChildProcess& process) { return !process || EndsWithin(process, 5000); }
 
 bool NoProcessRuns(const std::string& exe) {
     for (int i = 0; i < 40 && !TShellKit::FindProcessesByPath(exe).empty(); ++i) Sleep(50);
     return TShellKit::FindProcessesByPath(exe).empty();
+}
+
+std::vector<std::string> StopNotes(const std::string& exe) {
+    std::istringstream lines(ReadText(exe.substr(0, exe.rfind('.')) + ".log"));
+    std::vector<std::string> notes;
+    for (std::string line; std::getline(lines, line);) {
+        const size_t tab = line.find('\t');
+        if (tab != std::string::npos) notes.push_back(line.substr(tab + 1, line.find('\t', tab + 1) - tab - 1));
+    }
+    return notes;
+}
+
+void SetStopBehaviour(const std::string& exe, const std::string& settings) {
+    WriteText(exe.substr(0, exe.rfind('.')) + ".ini", "[Standin]\r\n" + settings);
 }
 
 namespace {
@@ -130,6 +147,31 @@ std::string TFakeWindow::ExtractConfigFile() {
     return path;
 }
 
-int TFakeWindow::StartSplashProcess() {
-    return TShellKit::StartProcess(FakeServerPath(), "sleep 60000", SW_SHOWNORMAL, "");
+void TFakeWindow::NavigateTo(const std::string& url) {
+    Record("NavigateTo " + url);
+    if (navigationFails) throw Exception("The browser control is gone");
+}
+
+TChildProcess TFakeWindow::StartSplashProcess() {
+    return StartInJob(FakeServerPath(), "sleep 60000", SW_SHOWNORMAL);
+}
+
+bool Called(const TFakeWindow& window, const std::string& call) {
+    return std::find(window.calls.begin(), window.calls.end(), call) != window.calls.end();
+}
+
+ULONGLONG MillisecondsOf(void (TRunner::*step)(), TRunner& runner) {
+    const ULONGLONG start = GetTickCount64();
+    try {
+        (runner.*step)();
+    } catch (const ProcessEnded&) {
+    }
+    return GetTickCount64() - start;
+}
+
+void CheckEverythingKilled(const TFakeWindow& window, const Distribution& distribution) {
+    CHECK(WaitUntilEnded(window.SplashProcess));
+    CHECK(NoProcessRuns(distribution.ApacheExe()));
+    CHECK(NoProcessRuns(distribution.MySqlExe()));
+    CHECK(NoProcessRuns(BinPath() + "\\browser.exe"));
 }

@@ -17,8 +17,19 @@ std::string BinPath();
 std::string FakeServerPath();
 std::string ReadText(const std::string& file);
 void WriteText(const std::string& file, const std::string& text);
-bool WaitUntilGone(int processId);
+bool WaitUntilEnded(const TChildProcess& process);
 bool NoProcessRuns(const std::string& exe);
+template <class Condition>
+bool WaitUntil(Condition condition, unsigned timeoutMs = 10000) {
+    for (const ULONGLONG end = GetTickCount64() + timeoutMs; !condition(); Sleep(50))
+        if (GetTickCount64() >= end) return false;
+    return true;
+}
+// What a fake server noted about requests to stop (StandinStop.h), in order.
+std::vector<std::string> StopNotes(const std::string& exe);
+// How the fake server at that path meets a request to stop: section
+// [Standin] of its settings file, such as "IgnoreStop=1\r\n" (StandinStop.h).
+void SetStopBehaviour(const std::string& exe, const std::string& settings);
 
 // bin (web server, optional database server, templates), www and data.
 struct Distribution {
@@ -51,6 +62,7 @@ public:
     bool cdRom = false;
     std::string instanceName;
     int showCommand = 6001;  // relaunched with SW_SHOWNORMAL
+    bool navigationFails = false;
 
     std::string ExtractConfigFile() override;
 
@@ -59,7 +71,7 @@ protected:
     void InstallHintWindow() override { Record("InstallHintWindow"); }
     void SetCaption(const std::string& title) override { Record("SetCaption " + title); }
     void PrepareMaximizedStart() override { Record("PrepareMaximizedStart"); }
-    void NavigateTo(const std::string& url) override { Record("NavigateTo " + url); }
+    void NavigateTo(const std::string& url) override;
     void SetShowMainFormOnStart(bool show) override { Record("SetShowMainFormOnStart " + On(show)); }
     void BringApplicationToFront() override { Record("BringApplicationToFront"); }
     void StartTimer1(unsigned ms) override { Record("StartTimer1 " + std::to_string(ms)); }
@@ -81,13 +93,20 @@ protected:
     void MinimizeMainWindow() override { Record("MinimizeMainWindow"); }
     void ShowTrayIcon(bool show) override { Record("ShowTrayIcon " + On(show)); }
     void StartSplashCloseTimer() override { Record("StartSplashCloseTimer"); }
+    void StopSplashCloseTimer() override { Record("StopSplashCloseTimer"); }
     bool HideMainWindow() override { Record("HideMainWindow"); return false; }
     bool RunsFromCdRom() override { return cdRom; }
     std::string SingleInstanceName() override { return instanceName; }
-    int StartSplashProcess() override;
+    TChildProcess StartSplashProcess() override;
     int StartupShowCommand() override { return showCommand; }
     [[noreturn]] void EndProcess() override { throw ProcessEnded{}; }
 
 private:
     static std::string On(bool on) { return on ? "1" : "0"; }
 };
+
+bool Called(const TFakeWindow& window, const std::string& call);
+// How long a step of the runner took, up to where its process would end.
+ULONGLONG MillisecondsOf(void (TRunner::*step)(), TRunner& runner);
+// Servers, splash and browser all gone after the runner ended.
+void CheckEverythingKilled(const TFakeWindow& window, const Distribution& distribution);

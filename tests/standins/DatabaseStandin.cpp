@@ -1,14 +1,16 @@
 // Stand-in for the distribution's mysqld.exe: takes its address from the
 // [mysqld] section of --defaults-file, the port from --port (which wins), and
-// listens there until it is killed. Each client gets one greeting line. A
-// narrow-character program like the real one, it ends as mysqld does when the
-// defaults file, the data folder or the language folder it was given is not there.
+// listens there until it is asked to stop or killed. Each client gets one
+// greeting line. A narrow-character program like the real one, it ends as
+// mysqld does when the defaults file, the data folder or the language folder
+// it was given is not there.
 #include <windows.h>
 
 #include <string>
 
 #include "StandinAnsi.h"
 #include "StandinNet.h"
+#include "StandinStop.h"
 
 namespace {
 
@@ -60,6 +62,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     standin::TWinsock winsock;
     UniqueSocket listener = standin::ListenOn(settings.Host, settings.Port);
     if (!listener) return ExitCannotListen;
+    standin::OnStopRequest("MySQLShutdown" + std::to_string(GetCurrentProcessId()), [] {});
     for (;;) {
         UniqueSocket client(accept(listener.Get(), nullptr, nullptr));
         if (client) standin::SendAll(client.Get(), "mysqld stand-in ready\n");

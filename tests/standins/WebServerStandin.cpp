@@ -7,11 +7,13 @@
 // notes in the error log whether the paths PHP would be given lead anywhere.
 #include <windows.h>
 
+#include <atomic>
 #include <memory>
 #include <string>
 
 #include "StandinAnsi.h"
 #include "StandinNet.h"
+#include "StandinStop.h"
 #include "StandinText.h"
 
 namespace {
@@ -175,14 +177,22 @@ bool WriteStartNotes(const standin::THttpdSettings& settings) {
 }
 
 // The parent probes the address first, so a taken port ends it before any
-// child exists; then it lives exactly as long as its serving child.
+// child exists; then it lives exactly as long as its serving child, unless
+// asked to stop, when it ends the child and then itself.
 int RunParent(const TOptions& options, const standin::THttpdSettings& settings) {
     if (!WriteStartNotes(settings)) return ExitBadConfig;
     if (!standin::ListenOn(settings.Listen->Host, settings.Listen->Port)) return ExitCannotListen;
     UniqueHandle child =
         standin::ansi::StartHidden(options.Program, "-f \"" + options.ConfigFile + "\" " + ChildSwitch);
     if (!child) return ExitCannotListen;
+    static std::atomic<bool> stopping{false};
+    standin::OnStopRequest("ap" + std::to_string(GetCurrentProcessId()) + "_shutdown", [&child] {
+        stopping = true;
+        TerminateProcess(child.Get(), 0);
+        WaitForSingleObject(child.Get(), INFINITE);
+    });
     WaitForSingleObject(child.Get(), INFINITE);
+    if (stopping) Sleep(INFINITE);  // the stop request ends the process
     DWORD code = ExitCannotListen;
     GetExitCodeProcess(child.Get(), &code);
     return static_cast<int>(code);

@@ -4,10 +4,13 @@
 
 #include <algorithm>
 #include <chrono>
+#include <deque>
 #include <thread>
 
-#include "util/ShellKit.h"
+#include "tools/HeldProcessChecks.h"
 #include "tools/TempFolder.h"
+#include "util/ChildProcess.h"
+#include "util/ShellKit.h"
 #include "util/Utf.h"
 
 namespace {
@@ -124,4 +127,84 @@ TEST_CASE("running and waiting, and starts that fail") {
 TEST_CASE("privileges are enabled by name") {
     CHECK(TShellKit::EnablePrivilege("SeDebugPrivilege"));
     CHECK_FALSE(TShellKit::EnablePrivilege("SeNoSuchPrivilege"));
+}
+
+namespace {
+
+// Kills what a test started even when a check fails. Its references stay valid.
+struct HeldProcesses {
+    std::deque<TChildProcess> processes;
+    TChildProcess& Start(const std::string& parameters) {
+        processes.push_back(StartChildProcess(ChildExe(), parameters, SW_HIDE, ""));
+        return processes.back();
+    }
+    ~HeldProcesses() {
+        for (const TChildProcess& process : processes) KillProcessTree(process);
+    }
+};
+
+// The one process the spawner started, once it runs.
+TChildProcess SpawnedBy(const TChildProcess& spawner) {
+    std::vector<TChildProcess> below;
+    WaitFor([&] { return (below = HoldDescendants(spawner)).size() == 1; });
+    return below.size() == 1 ? std::move(below[0]) : TChildProcess();
+}
+
+}  // namespace
+
+TEST_CASE("a held process is killed through its handle, and once it has ended the kill reaches nothing") {
+    HeldProcesses held;
+    const TChildProcess& first = held.Start("sleep " + ChildLifetime);
+    REQUIRE(first.Running());
+    CHECK(first.CreationTime() != 0);
+    CHECK(first.Kill());
+    CHECK(EndsWithin(first, 5000));
+    CHECK_FALSE(first.Running());
+
+    const TChildProcess& second = held.Start("sleep " + ChildLifetime);
+    CHECK_FALSE(first.Kill());
+    CHECK_FALSE(EndsWithin(second, 500));
+    CHECK_FALSE(TChildProcess().Kill());
+}
+
+TEST_CASE("a tree is held from one snapshot, through a parent that has ended, and killed") {
+    HeldProcesses held;
+    const TChildProcess& spawner = held.Start("spawn " + ChildLifetime);
+    const TChildProcess& outsider = held.Start("sleep " + ChildLifetime);
+    const TChildProcess spawned = SpawnedBy(spawner);
+    REQUIRE(spawned);
+
+    CHECK(HoldInTree(spawner, spawned.Id()).Id() == spawned.Id());
+    CHECK(HoldInTree(spawner, spawner.Id()).Id() == spawner.Id());
+    CHECK_FALSE(HoldInTree(spawner, outsider.Id()));
+    CHECK_FALSE(HoldInTree(spawner, TShellKit::GetSelfProcessId()));
+    CHECK_FALSE(HoldInTree(TChildProcess(), spawned.Id()));
+
+    // The spawner ends first; we still hold it, so its id still names it.
+    spawner.Kill();
+    REQUIRE(EndsWithin(spawner, 5000));
+    const auto before = ProcessSnapshotsTaken();
+    KillProcessTree(spawner);
+    CHECK(ProcessSnapshotsTaken() - before == 1);
+    CHECK(EndsWithin(spawned, 5000));
+    CHECK(outsider.Running());
+}
+
+TEST_CASE("a look-up by path takes one snapshot however many processes run the file") {
+    TempFolder temp;
+    const std::string copy = temp / "many.exe";
+    REQUIRE(CopyFileW(Widen(ChildExe()).c_str(), Widen(copy).c_str(), FALSE));
+    std::vector<TChildProcess> started;
+    for (int i = 0; i < 3; ++i) started.push_back(StartChildProcess(copy, "sleep " + ChildLifetime, SW_HIDE, ""));
+    REQUIRE(WaitFor([&] { return TShellKit::FindProcessesByPath(copy).size() == 3; }));
+
+    auto before = ProcessSnapshotsTaken();
+    CHECK(TShellKit::FindProcessesByPath(copy).size() == 3);
+    CHECK(ProcessSnapshotsTaken() - before == 1);
+    before = ProcessSnapshotsTaken();
+    const std::vector<TChildProcess> held = HoldProcessesByPath(copy);
+    CHECK(ProcessSnapshotsTaken() - before == 1);
+    REQUIRE(held.size() == 3);
+    for (const TChildProcess& process : held) CHECK(process.Kill());
+    for (const TChildProcess& process : started) CHECK(EndsWithin(process, 5000));
 }
