@@ -1,4 +1,6 @@
-// A browser control that records what it is asked and loads nothing.
+// A browser control that records what it is asked and loads nothing. A page's
+// request for its window is played through Ask and the bar fields, as the
+// real control's host records it.
 #pragma once
 #include <string>
 #include <vector>
@@ -27,28 +29,36 @@ public:
     std::string LocationURL() override { return Location; }
     bool Busy() override { return false; }
     int ReadyState() override { return ReadyStateComplete; }
-    bool MenuBar() override { return true; }
-    int ToolBar() override { return 1; }
-    bool AddressBar() override { return true; }
-    bool StatusBar() override { return true; }
+    bool MenuBar() override { return Asked.menuBar; }
+    int ToolBar() override { return Asked.toolBar; }
+    bool AddressBar() override { return Asked.addressBar; }
+    bool StatusBar() override { return Asked.statusBar; }
+    bool Resizable() override { return Asked.resizable; }
     void SetSilent(bool silent) override { Silent = silent; }
-    void SetRegisterAsBrowser(bool) override {}
+    void SetRegisterAsBrowser(bool on) override { RegisteredAsBrowser = on; }
     HWND Handle() override { return window_; }
-    RECT BoundsRect() override { return bounds_; }
+    RECT BoundsRect() override { return ToRect(Asked.bounds); }
     void SetBounds(const RECT& bounds) override {
-        bounds_ = bounds;
+        placed_ = bounds;
+        Asked.bounds = ToBox(bounds);
         MoveWindow(window_, bounds.left, bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top, TRUE);
     }
     void SetVisible(bool visible) override { ShowWindow(window_, visible ? SW_SHOW : SW_HIDE); }
+
+    // A page's window features: the sides given, then the bars.
+    void Ask(std::initializer_list<std::pair<TRequestSide, int>> sides) {
+        for (auto [side, value] : sides) Asked.bounds = ApplyWindowRequest(Asked.bounds, ToBox(placed_), side, value);
+    }
 
     std::vector<std::string> Navigated;
     std::vector<int> Commands;
     std::vector<WPARAM> Offered;
     int Backs = 0, Forwards = 0, Stops = 0;
-    bool Silent = false;
+    bool Silent = false, RegisteredAsBrowser = false;
     std::string Location;
+    TPopupRequest Asked;
 
 private:
     HWND window_ = nullptr;
-    RECT bounds_{};
+    RECT placed_{};
 };
