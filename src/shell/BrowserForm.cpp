@@ -56,7 +56,9 @@ void TfrmBrowser::FormClose() {
 
 void TfrmBrowser::HandleDestroyed() { TApplication::Instance().ReleaseForm(*this); }
 
-void TfrmBrowser::BrowserWindowClosed() { SendMessageW(Handle(), WM_CLOSE, 0, 0); }
+void TfrmBrowser::Close() { SendMessageW(Handle(), WM_CLOSE, 0, 0); }
+
+void TfrmBrowser::BrowserWindowClosed() { Close(); }
 
 // Once: later navigations in the same window never move or resize it.
 void TfrmBrowser::WebBrowser1BeforeNavigate2() {

@@ -17,6 +17,7 @@ public:
 
     void FormCreate();
     void FormClose();
+    void Close();  // as the user closing it
     void WebBrowser1BeforeNavigate2() override;
 
 protected:

@@ -748,9 +748,9 @@ std::string TBrowserFrame::ButtonHint(WORD id) const {
 }
 
 int TBrowserFrame::StatusPanelWidth(int panel) const {
-    RECT place{};
-    SendMessageW(StatusBar1, SB_GETRECT, static_cast<WPARAM>(panel), reinterpret_cast<LPARAM>(&place));
-    return place.right - place.left;
+    int rights[3]{};
+    SendMessageW(StatusBar1, SB_GETPARTS, 3, reinterpret_cast<LPARAM>(rights));
+    return rights[panel] - (panel > 0 ? rights[panel - 1] : 0);
 }
 
 std::vector<std::string> TBrowserFrame::MenuCaptions() const {

@@ -315,6 +315,8 @@ void TWebBrowserHost::CheckCall(HRESULT result, const char* what) const {
     if (FAILED(result)) throw EOSError(what, static_cast<unsigned>(result));
 }
 
+ComPtr<IDispatch> TWebBrowserHost::EventSink() const { return site_ ? ComPtr<IDispatch>(site_->EventSink()) : nullptr; }
+
 int TWebBrowserHost::LiveSites() { return liveSites; }
 ULONG TWebBrowserHost::LastControlRelease() { return lastControlRelease; }
 

@@ -41,6 +41,9 @@ public:
     void SetBounds(const RECT& bounds) override;
     void SetVisible(bool visible) override;
 
+    // Where the control's events arrive.
+    ComPtr<IDispatch> EventSink() const;
+
     // Site objects alive in the process, and what the last release of a
     // control returned: both are 0 after a clean teardown.
     static int LiveSites();

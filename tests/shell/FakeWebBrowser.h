@@ -7,6 +7,29 @@
 
 #include "shell/WebBrowser.h"
 
+// Stands for a control's IDispatch: counts its references, answers nothing.
+class TFakeDispatch : public IDispatch {
+public:
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** result) override {
+        *result = iid == IID_IUnknown || iid == IID_IDispatch ? this : nullptr;
+        if (!*result) return E_NOINTERFACE;
+        AddRef();
+        return S_OK;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++References; }
+    ULONG STDMETHODCALLTYPE Release() override { return --References; }
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
+        *count = 0;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override {
+        return E_NOTIMPL;
+    }
+    ULONG References = 0;
+};
+
 class TFakeWebBrowser : public TWebBrowser {
 public:
     explicit TFakeWebBrowser(HWND parent) {
@@ -25,7 +48,7 @@ public:
         return false;
     }
     ComPtr<IDispatch> Document() override { return {}; }
-    ComPtr<IDispatch> Dispatch() override { return {}; }
+    ComPtr<IDispatch> Dispatch() override { return ComPtr<IDispatch>(&Control); }
     std::string LocationURL() override { return Location; }
     bool Busy() override { return false; }
     int ReadyState() override { return ReadyStateComplete; }
@@ -57,6 +80,7 @@ public:
     bool Silent = false, RegisteredAsBrowser = false;
     std::string Location;
     TPopupRequest Asked;
+    TFakeDispatch Control;
 
 private:
     HWND window_ = nullptr;

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Poses the main window (see "poses for screenshots") and photographs the
-# display at each pose: build/screenshots/main-window-*.png.
+# Poses the main window and a pop-up (see the "poses for screenshots" tests)
+# and photographs the display at each pose: build/screenshots/*.png.
 # Run with WINEPREFIX and DISPLAY set (scripts/wine-env.sh).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
@@ -8,7 +8,7 @@ out=$root/build/screenshots
 work=$(mktemp -d)
 mkdir -p "$out"
 cd "$work"
-wine "$root/build/win/tests/shell/web_browser_host_test.exe" -tc="poses for screenshots" --no-skip >/dev/null &
+wine "$root/build/win/tests/shell/web_browser_host_test.exe" -tc="*poses for screenshots" --no-skip >/dev/null &
 runner=$!
 taken=0
 while kill -0 "$runner" 2>/dev/null; do
@@ -16,8 +16,8 @@ while kill -0 "$runner" 2>/dev/null; do
     mapfile -t poses < poses.txt
     while [ "$taken" -lt "${#poses[@]}" ]; do
       name=${poses[$taken]%$'\r'}
-      import -display "$DISPLAY" -window root "$out/main-window-$name.png"
-      echo "$out/main-window-$name.png"
+      import -display "$DISPLAY" -window root "$out/$name.png"
+      echo "$out/$name.png"
       taken=$((taken + 1))
     done
   fi
