@@ -71,7 +71,8 @@ LRESULT TApplication::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
 
 // Only a form still owned: one freed meanwhile is not touched again.
 void TApplication::FreeForm(const TWindow* form) {
-    const auto found = std::find_if(forms_.begin(), forms_.end(), [&](const auto& owned) { return owned.get() == form; });
+    const auto found =
+        std::find_if(forms_.begin(), forms_.end(), [&](const auto& owned) { return owned.get() == form; });
     if (found == forms_.end()) return;
     const std::unique_ptr<TWindow> freed = std::move(*found);  // out of the list before its destructor runs
     forms_.erase(found);

@@ -26,7 +26,8 @@ TPopupMetrics MetricsOf(HWND window, int coolBarHeight, HWND statusBar) {
 
 }  // namespace
 
-TfrmBrowser::TfrmBrowser(TWebBrowserFactory browserFactory) : TBrowserFrame(PopupDesign, "", std::move(browserFactory)) {
+TfrmBrowser::TfrmBrowser(TWebBrowserFactory browserFactory)
+    : TBrowserFrame(PopupDesign, "", std::move(browserFactory)) {
     FormCreate();
 }
 
@@ -75,9 +76,8 @@ void TfrmBrowser::PlaceWindow() {
                                 control.AddressBar(),        control.StatusBar(), control.Resizable()};
     const TPopupPlacement place = PlacePopup(request, MetricsOf(Handle(), CoolBarHeight(), StatusBar1));
     if (place.requested) {
-        const LONG style = GetWindowLongW(Handle(), GWL_STYLE);
-        SetWindowLongW(Handle(), GWL_STYLE,
-                       place.resizable ? style | WS_THICKFRAME | WS_MAXIMIZEBOX : style & ~(WS_THICKFRAME | WS_MAXIMIZEBOX));
+        const LONG sizing = WS_THICKFRAME | WS_MAXIMIZEBOX, style = GetWindowLongW(Handle(), GWL_STYLE);
+        SetWindowLongW(Handle(), GWL_STYLE, place.resizable ? style | sizing : style & ~sizing);
         SetBarsVisible(place.coolBar, place.statusBar);
     }
     SetWindowPos(Handle(), nullptr, place.left, place.top, place.width, place.height,

@@ -228,7 +228,8 @@ TEST_CASE_FIXTURE(TFavoritesFixture, "the file deleted while running: every item
 TEST_CASE_FIXTURE(TFavoritesFixture, "captions and paths beyond ASCII") {
     SUBCASE("a UTF-16 file") {
         const std::string folder = distribution.Folder("dätä Ω");
-        distribution.WriteUnicode(L"[DIRS]\r\nDätä Ω={APPDIR}\\dätä Ω\r\n[URLS]\r\nÜber uns=http://{LOCALHOST:PORT}/über\r\n");
+        distribution.WriteUnicode(
+            L"[DIRS]\r\nDätä Ω={APPDIR}\\dätä Ω\r\n[URLS]\r\nÜber uns=http://{LOCALHOST:PORT}/über\r\n");
         Start();
         CHECK(Favorites(*main) == std::vector<std::string>{"-", "Dätä Ω", "-", "Über uns"});
         Click(*main, "Über uns");

@@ -45,7 +45,8 @@ TEST_CASE("a request reads the same whatever order its sides came in") {
                        TBox{RequestOrigin, 50, RequestOrigin, RequestOrigin}})
         bounds = ApplyPlaceRequest(bounds, Fresh, asked);
     CHECK(bounds == placeFirst);
-    CHECK(ApplyPlaceRequest(Fresh, Fresh, {10, 20, 410, 320}) == TBox{10, 20, RequestOrigin + 400, RequestOrigin + 300});
+    CHECK(ApplyPlaceRequest(Fresh, Fresh, {10, 20, 410, 320}) ==
+          TBox{10, 20, RequestOrigin + 400, RequestOrigin + 300});
     CHECK(ApplyPlaceRequest(Fresh, Fresh, Fresh) == Fresh);
 }
 
