@@ -91,6 +91,7 @@ private:
     void SetEnvironmentSecond();
     void PrepareSettings();
     void StartServers();
+    void CheckServerFolders();
     void StartDatabaseServer();
     void ChooseWebPort();
     void StartWebServer();

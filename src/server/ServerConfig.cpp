@@ -1,14 +1,16 @@
 // The configuration files of the web server, PHP and the database server,
 // written into the work folder at every start.
 #include "server/Runner.h"
+#include "server/ServerPaths.h"
 #include "server/ServerText.h"
 #include "util/Guard.h"
 #include "util/ShellKit.h"
 
 namespace {
 
-void WriteFromTemplate(const std::string& templatePath, const std::string& output,
-                       const TokenTable& tokens) {
+// The template's own bytes stay as the distribution wrote them.
+void WriteFromTemplate(const std::string& templatePath, const std::string& output, TokenTable tokens) {
+    for (auto& [token, value] : tokens) value = ServerFileText(value);
     TShellKit::WriteFileText(output, ReplaceTokens(TShellKit::ReadFileText(templatePath), tokens));
 }
 
@@ -31,9 +33,9 @@ std::string TRunner::WriteHttpdConf() {
         std::string docRoot = TShellKit::GetAppPath() + "www";
         if (RunsFromCdRom() && IsSwitchOn(ReadConfigValue("copyfilestoharddisk")))
             docRoot = CopyToWorkDir(docRoot, WorkDir, "www");
-        const TokenTable tokens =
-            HttpdConfTokens(WorkDir, BinDir, ReadConfigValue("ip"), WebPort, docRoot);
-        WriteFromTemplate(BinDir + "\\apache\\httpd.conf", result, tokens);
+        WriteFromTemplate(BinDir + "\\apache\\httpd.conf", result,
+                          HttpdConfTokens(ServerPath(WorkDir), ServerPath(BinDir), ReadConfigValue("ip"),
+                                          WebPort, ServerPath(docRoot)));
     });
     return result;
 }
@@ -44,26 +46,28 @@ std::string TRunner::WritePhpIni() {
         const std::string sendmail =
             TShellKit::GetShortPath(TShellKit::ExpandAppRelative(BinDir + "\\apache\\sendmail.exe"));
         WriteFromTemplate(BinDir + "\\apache\\php.ini", result,
-                          PhpIniTokens(WorkDir, BinDir, MySqlPort, sendmail));
+                          PhpIniTokens(ServerPath(WorkDir), ServerPath(BinDir), MySqlPort, sendmail));
     });
     return result;
 }
 
+// Updated key by key, so hand-made keys of an earlier run survive. Not through
+// the profile service: in our UTF-8 process it would write the whole file,
+// hand-made keys included, in UTF-8, which the database server misreads.
 std::string TRunner::WriteMyIni() {
     const std::string result = WorkDir + "\\my.ini";
-    // The profile service updates these keys in place, so hand-made keys of
-    // an earlier run survive.
-    auto writeKeys = [&](const std::string& dataDir) {
-        for (const auto& [key, value] : MyIniKeys(BinDir, dataDir, MySqlPort))
-            TShellKit::WriteIniValue(result, "mysqld", key, value);
+    auto writeKeys = [&](const TokenTable& keys) {
+        std::string text = TShellKit::FileExists(result) ? TShellKit::ReadFileText(result) : "";
+        for (const auto& [key, value] : keys) text = SetIniKey(text, "mysqld", key, ServerFileText(value));
+        TShellKit::WriteFileText(result, text);
     };
     Guarded([&] {
-        writeKeys(TShellKit::GetAppPath() + "data");
+        writeKeys(MyIniKeys(ServerPath(BinDir), ServerPath(TShellKit::GetAppPath() + "data"), MySqlPort));
         if (!RunsFromCdRom()) return;
         Guarded([&] {
             const std::string data =
                 CopyToWorkDir(TShellKit::GetAppPath() + "data", WorkDir, "data");
-            TShellKit::WriteIniValue(result, "mysqld", "datadir", QuotedValue(SlashForm(data)));
+            writeKeys({{"datadir", QuotedValue(SlashForm(ServerPath(data)))}});
         });
     });
     return result;

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "server/Runner.h"
+#include "server/ServerPaths.h"
 #include "server/ServerText.h"
 #include "util/Errors.h"
 #include "util/Guard.h"
@@ -25,10 +26,12 @@ std::string TRunner::ResolveBinDir() {
     return bin;
 }
 
+// Set before start-up can fail: a folder without a form the servers can read
+// is refused later, by CheckServerFolders.
 void TRunner::SetEnvironmentFirst() {
-    TShellKit::SetPhpRcEnv("");
+    TShellKit::SetPhpRcEnv(ServerPathOrSelf(WorkDir));
     TShellKit::SetLanguageEnv();
-    TShellKit::SetEnv("SERVER_FILENAME", TShellKit::GetExeFileName());
+    TShellKit::SetEnv("SERVER_FILENAME", ServerPathOrSelf(TShellKit::GetExeFileName()));
     TShellKit::SetEnv("SERVER_FILEVERSION", ServerFileVersion);
     // Set before Config.ini is read: never the configured title.
     TShellKit::SetEnv("SERVER_APPNAME", BuiltInProductName);
@@ -38,6 +41,12 @@ void TRunner::SetEnvironmentSecond() {
     TShellKit::SetEnv("PHP_EXE", ShortPathInBin(BinDir, "php.exe"));
     TShellKit::SetEnv("OPENSSL_CONF", ShortPathInBin(BinDir, "openssl.cnf"));
     TShellKit::SetEnv("SSLEAY_CONF", ShortPathInBin(BinDir, "openssl.cnf"));
+}
+
+// Every path the servers get lies in the application folder or the work folder.
+void TRunner::CheckServerFolders() {
+    ServerPath(TShellKit::GetAppDir());
+    ServerPath(WorkDir);
 }
 
 void TRunner::KillProcessesByPath(const std::string& path) {
@@ -62,7 +71,8 @@ void TRunner::StartDatabaseServer() {
     MySqlPort = port;
     MyIniPath = WriteMyIni();
     MySqlProcessId = TShellKit::StartProcess(
-        MySqlExePath, MySqlParameters(MyIniPath, MySqlPort, BinDir + "\\mysql\\share\\english"),
+        ServerPath(MySqlExePath),
+        MySqlParameters(ServerPath(MyIniPath), MySqlPort, ServerPath(BinDir + "\\mysql\\share\\english")),
         SW_HIDE, "");
 }
 
@@ -77,8 +87,8 @@ void TRunner::StartWebServer() {
     HttpdConfPath = WriteHttpdConf();
     ApacheExePath = BinDir + "\\Apache\\Apache.exe";
     KillProcessesByPath(ApacheExePath);
-    ApacheProcessId =
-        TShellKit::StartProcess(ApacheExePath, ApacheParameters(HttpdConfPath), SW_HIDE, "");
+    ApacheProcessId = TShellKit::StartProcess(ServerPath(ApacheExePath),
+                                              ApacheParameters(ServerPath(HttpdConfPath)), SW_HIDE, "");
     WaitForWebServer();
 }
 

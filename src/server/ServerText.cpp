@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <optional>
 
 #include "util/Errors.h"
 #include "util/Text.h"
@@ -16,6 +17,21 @@ bool ParseDecimal(const std::string& text, long long& value) {
     if (first == last) return false;
     const auto [end, error] = std::from_chars(first, last, value);
     return error == std::errc() && end == last;
+}
+
+bool SameName(std::string_view a, std::string_view b) { return LowerAscii(Trim(a)) == LowerAscii(Trim(b)); }
+
+// The name of a "[name]" line; empty optional for any other line.
+std::optional<std::string> SectionOf(const std::string& line) {
+    const std::string trimmed = Trim(line);
+    const size_t close = trimmed.find(']');
+    if (trimmed.empty() || trimmed.front() != '[' || close == std::string::npos) return std::nullopt;
+    return trimmed.substr(1, close - 1);
+}
+
+bool IsKeyLine(const std::string& line, const std::string& key) {
+    const size_t equals = line.find('=');
+    return equals != std::string::npos && SameName(std::string_view(line).substr(0, equals), key);
 }
 
 }  // namespace
@@ -100,6 +116,41 @@ std::string ExpandBrowserPath(const std::string& raw, const std::string& binDir)
 std::string ExpandBrowserParameters(const std::string& raw, const std::string& binDir,
                                     const std::string& homeAddress) {
     return ReplaceText(ExpandBrowserPath(raw, binDir), "{url}", homeAddress, true);
+}
+
+std::string ChooseServerPathForm(const std::string& longForm, const std::string& shortForm,
+                                 const std::function<bool(const std::string&)>& fitsCodePage) {
+    const std::string* forms[] = {&longForm, &shortForm};
+    for (const std::string* form : forms)
+        if (!form->empty() && IsAscii(*form)) return *form;
+    for (const std::string* form : forms)
+        if (!form->empty() && fitsCodePage(*form)) return *form;
+    return {};
+}
+
+std::string SetIniKey(const std::string& text, const std::string& section, const std::string& key,
+                      const std::string& value) {
+    const std::string entry = key + "=" + value;
+    bool inSection = false;
+    size_t insertAt = std::string::npos;  // after the section's last non-blank line
+    for (size_t start = 0; start < text.size();) {
+        const size_t newline = text.find('\n', start);
+        const size_t next = newline == std::string::npos ? text.size() : newline + 1;
+        std::string line = text.substr(start, next - start);
+        const size_t contentEnd = line.find_first_of("\r\n");
+        line.resize(contentEnd == std::string::npos ? line.size() : contentEnd);
+        if (const auto name = SectionOf(line)) inSection = SameName(*name, section);
+        if (inSection && IsKeyLine(line, key))
+            return text.substr(0, start) + entry + text.substr(start + line.size());
+        if (inSection && !Trim(line).empty()) insertAt = next;
+        start = next;
+    }
+    if (insertAt == std::string::npos) {
+        const bool needsBreak = !text.empty() && text.back() != '\n';
+        return text + (needsBreak ? "\r\n" : "") + "[" + section + "]\r\n" + entry + "\r\n";
+    }
+    const bool needsBreak = text[insertAt - 1] != '\n';
+    return text.substr(0, insertAt) + (needsBreak ? "\r\n" : "") + entry + "\r\n" + text.substr(insertAt);
 }
 
 std::string MySqlParameters(const std::string& myIniPath, int port, const std::string& languageDir) {

@@ -1,6 +1,7 @@
 // Text rules of the runner's settings and of the generated server
 // configuration: no platform calls, so they build and are tested natively.
 #pragma once
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -44,6 +45,21 @@ std::string QuotedValue(const std::string& value);
 std::string ExpandBrowserPath(const std::string& raw, const std::string& binDir);
 std::string ExpandBrowserParameters(const std::string& raw, const std::string& binDir,
                                     const std::string& homeAddress);
+
+// The form of a path that the servers get. Apache's Windows build reads its
+// command line and configuration as UTF-8, PHP and MySQL read theirs in the
+// system's ANSI code page: only ASCII reads the same to all of them. So the
+// first of the long and the short form (empty when the volume keeps none) that
+// is ASCII; failing that, the first that the code page holds; empty when
+// neither will do.
+std::string ChooseServerPathForm(const std::string& longForm, const std::string& shortForm,
+                                 const std::function<bool(const std::string&)>& fitsCodePage);
+
+// The INI text with key=value in the section: the first line of that key
+// (names compared without regard to ASCII case) replaced, or a new line after
+// the section's last line, or a new section at the end. Every other byte stays.
+std::string SetIniKey(const std::string& text, const std::string& section, const std::string& key,
+                      const std::string& value);
 
 std::string MySqlParameters(const std::string& myIniPath, int port, const std::string& languageDir);
 std::string ApacheParameters(const std::string& httpdConfPath);

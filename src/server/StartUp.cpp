@@ -68,6 +68,7 @@ void TRunner::PrepareSettings() {
 }
 
 void TRunner::StartServers() {
+    CheckServerFolders();
     SplashProcessId = StartSplashProcess();
     BinDir = ResolveBinDir();
     SetEnvironmentSecond();

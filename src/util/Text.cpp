@@ -6,6 +6,12 @@ bool IsBlank(char c) { return static_cast<unsigned char>(c) <= ' '; }
 
 }  // namespace
 
+bool IsAscii(std::string_view text) {
+    for (const char c : text)
+        if (static_cast<unsigned char>(c) >= 0x80) return false;
+    return true;
+}
+
 std::string LowerAscii(std::string_view text) {
     std::string lower(text);
     for (char& c : lower)

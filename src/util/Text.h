@@ -9,6 +9,9 @@ std::string Trim(std::string_view text);
 std::string TrimLeft(std::string_view text);
 std::string TrimRight(std::string_view text);
 
+// Every byte below 0x80: text that reads the same in UTF-8 and in every ANSI code page.
+bool IsAscii(std::string_view text);
+
 // ASCII letters only; other bytes (UTF-8 sequences included) unchanged.
 std::string LowerAscii(std::string_view text);
 std::string UpperAscii(std::string_view text);

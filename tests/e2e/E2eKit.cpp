@@ -61,10 +61,17 @@ std::string ReadIniKey(const std::string& file, const char* section, const char*
     return Narrow(value);
 }
 
+std::string MakeFolder(const std::string& name, const std::string& subfolder) {
+    const std::string folder = standin::MakeTempFolder(name + "-");
+    if (subfolder.empty()) return folder;
+    CreateDirectoryW(Widen(folder + "\\" + subfolder).c_str(), nullptr);
+    return folder + "\\" + subfolder;
+}
+
 }  // namespace
 
-TDistribution::TDistribution(const std::string& name)
-    : Folder(standin::MakeTempFolder(name + "-")),
+TDistribution::TDistribution(const std::string& name, const std::string& subfolder)
+    : Folder(MakeFolder(name, subfolder)),
       Runner(Folder + "\\vadrome.exe"),
       BinDir(Folder + "\\bin"),
       ApacheExe(BinDir + "\\Apache\\Apache.exe"),
@@ -115,7 +122,11 @@ std::string TDistribution::UseExternalBrowser(const std::string& settings, const
 
 std::string TDistribution::WorkDir() const {
     const std::string root = TShellKit::GetCommonAppDataDir();
-    const std::string documentRoot = LowerAscii(SlashForm(Folder + "\\www"));
+    // The runner may have written the folder in its short form.
+    auto identity = [](const std::string& path) {
+        return LowerAscii(TShellKit::GetShortPath(ReplaceText(path, "/", "\\", false)));
+    };
+    const std::string documentRoot = identity(Folder + "\\www");
     WIN32_FIND_DATAW found;
     UniqueFindHandle find(FindFirstFileW(Widen(root + "\\*").c_str(), &found));
     for (BOOL more = static_cast<bool>(find); more; more = FindNextFileW(find.Get(), &found)) {
@@ -123,7 +134,7 @@ std::string TDistribution::WorkDir() const {
         const auto conf = standin::ReadWholeFile(folder + "\\httpd.conf");
         if (!conf) continue;
         const auto settings = standin::ParseHttpdConf(*conf);
-        if (LowerAscii(settings.DocumentRoot) == documentRoot) return folder;
+        if (identity(settings.DocumentRoot) == documentRoot) return folder;
     }
     return {};
 }

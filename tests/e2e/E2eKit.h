@@ -18,7 +18,9 @@ using standin::WaitUntil;
 
 class TDistribution {
 public:
-    explicit TDistribution(const std::string& name);
+    // A copy of the demo in a fresh temporary folder named after name, or in
+    // a sub-folder of it when one is named.
+    explicit TDistribution(const std::string& name, const std::string& subfolder = {});
     ~TDistribution();  // ends every process started from the folder
     TDistribution(const TDistribution&) = delete;
     TDistribution& operator=(const TDistribution&) = delete;

@@ -1,11 +1,17 @@
 // The runner with its own window: start through the relaunch, servers on free
-// ports, the site at the home address, the single-instance rule, and an exit
-// that leaves no server behind.
+// ports, the site at the home address, the single-instance rule, an exit that
+// leaves no server behind, and all of it from a folder whose name the
+// servers' code page cannot hold.
 #include <doctest/doctest.h>
 
 #include <algorithm>
 
 #include "E2eKit.h"
+#include "StandinText.h"
+#include "server/ServerText.h"
+#include "util/ShellKit.h"
+#include "util/Text.h"
+#include "util/Utf.h"
 
 using namespace e2e;
 
@@ -42,6 +48,12 @@ TRunningSite StartAndWait(const TDistribution& distribution) {
 bool NothingRunsFrom(const TDistribution& distribution) {
     return ProcessesRunning(distribution.Runner).empty() && ProcessesRunning(distribution.ApacheExe).empty() &&
            ProcessesRunning(distribution.MysqldExe).empty();
+}
+
+// The notes of the web server's last start in its error log.
+std::string LastStartNotes(const std::string& log) {
+    const size_t first = log.rfind(" PHPIniDir ");
+    return first == std::string::npos ? std::string() : log.substr(log.rfind('\n', first) + 1);
 }
 
 std::vector<DWORD> Sorted(std::vector<DWORD> ids) {
@@ -118,4 +130,38 @@ TEST_CASE("a second start of the same runner is refused and leaves the first alo
 
     PostMessageW(first.MainWindow, WM_CLOSE, 0, 0);
     CHECK(WaitUntil([&] { return NothingRunsFrom(distribution); }, EndTimeoutMs));
+}
+
+TEST_CASE("a distribution under a folder with blanks and letters outside the system code page runs end to end") {
+    // "...\Zoë Test-<n>\Мой сайт 1"
+    TDistribution distribution("Zo\xC3\xAB Test", "\xD0\x9C\xD0\xBE\xD0\xB9 \xD1\x81\xD0\xB0\xD0\xB9\xD1\x82 1");
+    distribution.WriteFile("bin\\Apache\\php.exe", "");
+    distribution.WriteFile("bin\\Apache\\openssl.cnf", "");
+    // Else the long form would do, and the short one would go unproven.
+    REQUIRE_FALSE(ToCodePage(distribution.Folder, SystemAnsiCodePage()));
+    const std::string shortFolder = TShellKit::GetShortPath(distribution.Folder);
+    REQUIRE(IsAscii(shortFolder));
+
+    const TRunningSite site = StartAndWait(distribution);
+    const auto home = GetPage(site.WebPort, "/");
+    CHECK(home->Status == 200);
+    CHECK(home->Body.find("Vadrome demo") != std::string::npos);
+    const auto databasePort = distribution.MysqlPort();
+    REQUIRE(databasePort);
+    CHECK(WaitUntil([&] { return static_cast<bool>(standin::ConnectTo("127.0.0.1", *databasePort, 2000)); }, 10000));
+
+    const std::string work = distribution.WorkDir();
+    const auto conf = standin::ReadWholeFile(work + "\\httpd.conf");
+    REQUIRE(conf);
+    CHECK(standin::ParseHttpdConf(*conf).DocumentRoot == SlashForm(shortFolder) + "/www");
+    CHECK(standin::ReadWholeFile(work + "\\my.ini").value_or("").find(SlashForm(shortFolder) + "/data") !=
+          std::string::npos);
+    // What PHP would find through the environment and PHPIniDir, as the server saw them.
+    const std::string notes = LastStartNotes(standin::ReadWholeFile(work + "\\apache_error.log").value_or(""));
+    for (const char* name : {"PHPIniDir", "PHPRC", "PHP_EXE", "OPENSSL_CONF", "SSLEAY_CONF", "SERVER_FILENAME"})
+        CHECK_MESSAGE(notes.find(std::string("[standin] found ") + name + " ") != std::string::npos, name);
+
+    PostMessageW(site.MainWindow, WM_CLOSE, 0, 0);
+    CHECK(WaitUntil([&] { return NothingRunsFrom(distribution); }, EndTimeoutMs));
+    CHECK_FALSE(GetPage(site.WebPort, "/"));
 }

@@ -2,8 +2,13 @@
 #include <xmmintrin.h>
 
 #include "RunnerFixture.h"
+#include "server/ServerPaths.h"
 #include "server/ServerText.h"
+#include "tools/TempFolder.h"
+#include "util/Errors.h"
 #include "util/ShellKit.h"
+#include "util/Text.h"
+#include "util/Utf.h"
 
 namespace {
 
@@ -113,6 +118,42 @@ TEST_CASE("on a CD-ROM: bin and data always copied, www only when asked, copies 
     CHECK(runner.ResolveBinDir() == runner.WorkDir + "\\bin");
     CHECK(TShellKit::FileExists(runner.WorkDir + "\\bin\\apache\\httpd.conf"));
     SetFileAttributesA((AppPath() + "www\\index.html").c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+TEST_CASE("folders the system's code page cannot name reach the servers in a form it can") {
+    Distribution distribution;
+    ConfiguredRunner runner;
+    const TempFolder temp;
+    // "Zoë Test\Мой сайт 1"
+    const std::string folder = temp / "Zo\xC3\xAB Test\\\xD0\x9C\xD0\xBE\xD0\xB9 \xD1\x81\xD0\xB0\xD0\xB9\xD1\x82 1";
+    REQUIRE(TShellKit::ForceDirectories(folder));
+    // Our own process reads UTF-8; the servers do not.
+    REQUIRE(GetACP() == CP_UTF8);
+    REQUIRE_FALSE(ToCodePage(folder, SystemAnsiCodePage()));
+    const std::string shortFolder = TShellKit::GetShortPath(folder);
+    REQUIRE(IsAscii(shortFolder));
+
+    SUBCASE("an existing folder and what is yet to be made in it: the short form") {
+        CHECK(ServerPath(folder) == shortFolder);
+        CHECK(ServerPath(folder + "\\my.ini") == shortFolder + "\\my.ini");
+        runner.WorkDir = folder;
+        CHECK(ReadText(runner.WriteHttpdConf()).find("PHPIniDir \"" + SlashForm(shortFolder) + "\"") !=
+              std::string::npos);
+    }
+    SUBCASE("no ASCII form but one the code page holds: that one, in the code page") {
+        const auto name = ToCodePage("missing Zo\xC3\xAB", SystemAnsiCodePage());
+        if (!name) return;  // a system code page without "ë" has nothing to show here
+        runner.BinDir = temp / "missing Zo\xC3\xAB";
+        const std::string myIni = ReadText(runner.WriteMyIni());
+        CHECK(myIni.find("basedir=\"" + SlashForm(TShellKit::GetShortPath(temp.Path())) + "/" + *name +
+                         "/mysql\"") != std::string::npos);
+        CHECK(myIni.find("Zo\xC3\xAB") == std::string::npos);
+    }
+    SUBCASE("no form at all: refused, naming the path") {
+        const std::string missing = folder + "\\\xD0\xBD\xD0\xB5\xD1\x82";  // "нет", not made
+        CHECK(ServerPathOrSelf(missing) == missing);
+        CHECK_THROWS_WITH_AS(ServerPath(missing), doctest::Contains(missing.c_str()), Exception);
+    }
 }
 
 TEST_CASE("floating-point exceptions end up masked in x87 and SSE") {

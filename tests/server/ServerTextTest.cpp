@@ -63,3 +63,43 @@ TEST_CASE("Browser.ini placeholders, any letter case") {
     // {bin} goes first, so a bin folder spelling {url} is replaced as well.
     CHECK(ExpandBrowserParameters("{bin}", "C:\\{url}", "U") == "C:\\U");
 }
+
+TEST_CASE("the servers get an ASCII form first, then one their code page holds, else none") {
+    // A stand-in code page without Cyrillic: "Zo\xC3\xAB" (Zoë) fits, "\xD0\x9C" (М) does not.
+    const auto fitsLatin = [](const std::string& form) { return form.find("\xD0") == std::string::npos; };
+    const std::string ascii = "C:\\Users\\Zoe Test\\site", latin = "C:\\Users\\Zo\xC3\xAB Test\\site",
+                      cyrillic = "C:\\Users\\Zo\xC3\xAB Test\\\xD0\x9C\xD0\xBE\xD0\xB9 1";
+    const std::string shortAscii = "C:\\Users\\ZOTEST~1\\MOY1~1", shortLatin = "C:\\Users\\ZO\xC3\x8BTE~1";
+
+    CHECK(ChooseServerPathForm(ascii, "C:\\Users\\ZOETES~1\\site", fitsLatin) == ascii);
+    CHECK(ChooseServerPathForm(cyrillic, shortAscii, fitsLatin) == shortAscii);
+    // Apache reads UTF-8 and PHP the code page: an ASCII short form beats a long one that only fits.
+    CHECK(ChooseServerPathForm(latin, shortAscii, fitsLatin) == shortAscii);
+    // No ASCII form (short names off, or a short name with code-page letters).
+    CHECK(ChooseServerPathForm(latin, "", fitsLatin) == latin);
+    CHECK(ChooseServerPathForm(cyrillic, shortLatin, fitsLatin) == shortLatin);
+    CHECK(ChooseServerPathForm(cyrillic, "", fitsLatin).empty());
+    CHECK(ChooseServerPathForm(cyrillic, cyrillic, fitsLatin).empty());
+}
+
+TEST_CASE("INI keys are set in their section, everything else stays byte for byte") {
+    const std::string text =
+        "# hand-made \xE9\r\n[client]\r\nport=1\r\n\r\n[MySQLd]\r\n  Port = 2\r\n;port=3\r\nkey_buffer=16M\r\n\r\n"
+        "[other]\r\nx=1\r\n";
+    SUBCASE("an existing key: its first line in the section, any case, spaces around the name") {
+        CHECK(SetIniKey(text, "mysqld", "port", "3310") ==
+              "# hand-made \xE9\r\n[client]\r\nport=1\r\n\r\n[MySQLd]\r\nport=3310\r\n;port=3\r\nkey_buffer=16M\r\n\r\n"
+              "[other]\r\nx=1\r\n");
+    }
+    SUBCASE("a new key: after the section's last line, before the blank one") {
+        CHECK(SetIniKey(text, "mysqld", "datadir", "\"C:/d\"") ==
+              "# hand-made \xE9\r\n[client]\r\nport=1\r\n\r\n[MySQLd]\r\n  Port = 2\r\n;port=3\r\nkey_buffer=16M\r\n"
+              "datadir=\"C:/d\"\r\n\r\n[other]\r\nx=1\r\n");
+    }
+    SUBCASE("a new section at the end, also after a last line without a line break") {
+        CHECK(SetIniKey("", "mysqld", "port", "1") == "[mysqld]\r\nport=1\r\n");
+        CHECK(SetIniKey("[a]\nb=1", "mysqld", "port", "1") == "[a]\nb=1\r\n[mysqld]\r\nport=1\r\n");
+        CHECK(SetIniKey("[mysqld]\nb=1", "mysqld", "port", "1") == "[mysqld]\nb=1\r\nport=1\r\n");
+        CHECK(SetIniKey("[mysqld]\nport=0", "mysqld", "port", "1") == "[mysqld]\nport=1");
+    }
+}

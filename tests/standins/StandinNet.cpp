@@ -136,9 +136,7 @@ std::string ModulePath() {
     return Narrow(std::wstring_view(path, n));
 }
 
-std::optional<std::string> ReadWholeFile(const std::string& path) {
-    UniqueHandle file(CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+std::optional<std::string> ReadAll(const UniqueHandle& file) {
     if (!file) return std::nullopt;
     std::string data;
     char buffer[65536];
@@ -147,11 +145,21 @@ std::optional<std::string> ReadWholeFile(const std::string& path) {
     return data;
 }
 
-void AppendToFile(const std::string& path, const std::string& text) {
-    UniqueHandle file(CreateFileW(Widen(path).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                  nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+bool AppendAll(const UniqueHandle& file, const std::string& text) {
     DWORD written = 0;
-    if (file) WriteFile(file.Get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+    return file && WriteFile(file.Get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
+           written == text.size();
+}
+
+std::optional<std::string> ReadWholeFile(const std::string& path) {
+    return ReadAll(UniqueHandle(CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)));
+}
+
+void AppendToFile(const std::string& path, const std::string& text) {
+    AppendAll(UniqueHandle(CreateFileW(Widen(path).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                       nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr)),
+              text);
 }
 
 UniqueHandle StartHidden(const std::string& exe, const std::string& params) {
@@ -181,10 +189,16 @@ std::string HostPath(const std::string& unixPath) {
 
 namespace {
 
-std::wstring FullPathOf(const std::string& path) {
-    wchar_t full[MAX_PATH * 2];
-    const DWORD n = GetFullPathNameW(Widen(path).c_str(), MAX_PATH * 2, full, nullptr);
-    return n > 0 && n < MAX_PATH * 2 ? std::wstring(full, n) : Widen(path);
+// Lower-cased short form: one spelling of a path whether a process was
+// started by its long or its short form (Windows reports it as started).
+std::wstring Identity(const std::wstring& path) {
+    wchar_t full[MAX_PATH * 2], shortForm[MAX_PATH * 2];
+    DWORD n = GetFullPathNameW(path.c_str(), MAX_PATH * 2, full, nullptr);
+    std::wstring identity = n > 0 && n < MAX_PATH * 2 ? std::wstring(full, n) : path;
+    n = GetShortPathNameW(identity.c_str(), shortForm, MAX_PATH * 2);
+    if (n > 0 && n < MAX_PATH * 2) identity.assign(shortForm, n);
+    CharLowerBuffW(identity.data(), static_cast<DWORD>(identity.size()));
+    return identity;
 }
 
 std::wstring ImagePathOf(DWORD id) {
@@ -212,17 +226,13 @@ std::vector<DWORD> ProcessesWhose(Match matchImagePath) {
 }  // namespace
 
 std::vector<DWORD> ProcessesRunning(const std::string& exe) {
-    const std::wstring wanted = FullPathOf(exe);
-    return ProcessesWhose([&](const std::wstring& image) { return lstrcmpiW(image.c_str(), wanted.c_str()) == 0; });
+    const std::wstring wanted = Identity(Widen(exe));
+    return ProcessesWhose([&](const std::wstring& image) { return !image.empty() && Identity(image) == wanted; });
 }
 
 std::vector<DWORD> ProcessesInFolder(const std::string& folder) {
-    const std::wstring prefix = FullPathOf(folder) + L"\\";
-    return ProcessesWhose([&](const std::wstring& image) {
-        return image.size() > prefix.size() &&
-               CompareStringOrdinal(image.c_str(), static_cast<int>(prefix.size()), prefix.c_str(),
-                                    static_cast<int>(prefix.size()), TRUE) == CSTR_EQUAL;
-    });
+    const std::wstring prefix = Identity(Widen(folder)) + L"\\";
+    return ProcessesWhose([&](const std::wstring& image) { return Identity(image).starts_with(prefix); });
 }
 
 bool ProcessAlive(DWORD id) {

@@ -38,6 +38,9 @@ std::optional<THttpResponse> HttpRequest(const std::string& host, int port, cons
                                          const std::string& path, unsigned timeoutMs = 5000);
 
 std::vector<std::string> CommandLineArgs();  // as CommandLineToArgvW splits them
+// What the file holds, read to its end; empty optional when it did not open.
+std::optional<std::string> ReadAll(const UniqueHandle& file);
+bool AppendAll(const UniqueHandle& file, const std::string& text);
 std::string ModulePath();                     // the running executable
 std::optional<std::string> ReadWholeFile(const std::string& path);
 void AppendToFile(const std::string& path, const std::string& text);
@@ -50,7 +53,7 @@ namespace standin {
 
 // A path of the build tree (a host path) as Wine's Z: drive shows it.
 std::string HostPath(const std::string& unixPath);
-// Processes whose executable is this file (full paths compared without regard to case).
+// Processes whose executable is this file, started by its long or short path, in any case.
 std::vector<DWORD> ProcessesRunning(const std::string& exe);
 // Processes whose executable lies anywhere under this folder.
 std::vector<DWORD> ProcessesInFolder(const std::string& folder);

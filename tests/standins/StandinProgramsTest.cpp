@@ -1,7 +1,8 @@
 // The stand-in programs behave as the runner relies on: two web-server
 // processes while it serves, a parent that ends when it cannot listen, a
 // database server on the port it is told, and a browser that reports itself
-// under the message name the runner registers.
+// under the message name the runner registers; the servers see paths as
+// programs for the system's ANSI code page do.
 #include <doctest/doctest.h>
 
 #include "StandinNet.h"
@@ -32,7 +33,7 @@ struct TSite {
         WriteWholeFile(Folder + "\\secret.txt", "secret");
     }
     void WriteConf(const std::string& listen) const {
-        WriteWholeFile(Conf, "ServerRoot \"C:/x\"\r\nListen " + listen + "\r\nDocumentRoot \"" + SlashForm(Root) +
+        WriteWholeFile(Conf, "ServerRoot \"" + SlashForm(Folder) + "\"\r\nListen " + listen + "\r\nDocumentRoot \"" + SlashForm(Root) +
                                  "\"\r\n<Directory \"" + SlashForm(Root) + "\">\r\n</Directory>\r\n");
     }
 };
@@ -46,6 +47,15 @@ struct TServerRun {
         for (DWORD id : ProcessesRunning(Exe)) Kill(id);
     }
 };
+
+// The exit code once the started process has ended by itself; -1 while it runs.
+long ExitCodeOf(const TServerRun& run) {
+    DWORD code = 0;
+    if (!run.Started || WaitForSingleObject(run.Started.Get(), 5000) != WAIT_OBJECT_0 ||
+        !GetExitCodeProcess(run.Started.Get(), &code))
+        return -1;
+    return static_cast<long>(code);
+}
 
 std::optional<THttpResponse> Get(int port, const std::string& path, const std::string& method = "GET") {
     return HttpRequest("127.0.0.1", port, method, path);
@@ -117,20 +127,13 @@ TEST_CASE("web server stand-in: a taken port ends the parent at once with a fail
     REQUIRE(taken);
     site.WriteConf("127.0.0.1:" + std::to_string(port));
     const TServerRun server(ApacheExe, "-f \"" + site.Conf + "\"");
-    REQUIRE(server.Started);
-    REQUIRE(WaitForSingleObject(server.Started.Get(), 5000) == WAIT_OBJECT_0);
-    DWORD code = 0;
-    GetExitCodeProcess(server.Started.Get(), &code);
-    CHECK(code != 0);
+    CHECK(ExitCodeOf(server) > 0);
     CHECK(ProcessesRunning(ApacheExe).empty());
 }
 
 TEST_CASE("web server stand-in: a missing configuration file is a failure too") {
     const TServerRun server(ApacheExe, "-f \"C:\\no\\such\\httpd.conf\"");
-    REQUIRE(WaitForSingleObject(server.Started.Get(), 5000) == WAIT_OBJECT_0);
-    DWORD code = 0;
-    GetExitCodeProcess(server.Started.Get(), &code);
-    CHECK(code != 0);
+    CHECK(ExitCodeOf(server) > 0);
 }
 
 TEST_CASE("database stand-in: port from the defaults file, and --port wins over it") {
@@ -155,6 +158,65 @@ TEST_CASE("database stand-in: port from the defaults file, and --port wins over 
                                                "\" \"--innodb\" \"--user=root\"");
         CHECK(WaitUntil([&] { return !greeting(port).empty(); }, 10000));
         CHECK(greeting(filePort).empty());
+    }
+}
+
+TEST_CASE("server stand-ins: a path the system code page cannot hold names nothing to them, its short form does") {
+    TWinsock winsock;
+    // "Мой сайт"
+    const std::string folder = MakeTempFolder("standin-ansi-") + "\\\xD0\x9C\xD0\xBE\xD0\xB9 \xD1\x81\xD0\xB0\xD0\xB9\xD1\x82";
+    REQUIRE(TShellKit::ForceDirectories(folder + "\\www"));
+    REQUIRE_FALSE(ToCodePage(folder, SystemAnsiCodePage()));
+    const std::string shortFolder = TShellKit::GetShortPath(folder);
+    REQUIRE(IsAscii(shortFolder));
+    WriteWholeFile(folder + "\\www\\index.html", "<h1>home</h1>");
+    WriteWholeFile(folder + "\\php.ini", "");
+
+    SUBCASE("web server: configuration, document root and the environment PHP would get") {
+        auto writeConf = [&](const std::string& root, int port) {
+            WriteWholeFile(folder + "\\httpd.conf", "ServerRoot \"" + SlashForm(shortFolder) + "\"\r\nListen 127.0.0.1:" +
+                                                         std::to_string(port) + "\r\nDocumentRoot \"" + SlashForm(root) +
+                                                         "/www\"\r\nErrorLog error.log\r\nPHPIniDir \"" +
+                                                         SlashForm(root) + "\"\r\n");
+        };
+        const int port = FreePort();
+        writeConf(shortFolder, port);
+        CHECK(ExitCodeOf(TServerRun(ApacheExe, "-f \"" + folder + "\\httpd.conf\"")) > 0);
+
+        TShellKit::SetEnv("PHPRC", folder);
+        TShellKit::SetEnv("PHP_EXE", shortFolder + "\\php.ini");
+        {
+            const TServerRun server(ApacheExe, "-f \"" + shortFolder + "\\httpd.conf\"");
+            REQUIRE(WaitUntil([&] { return Get(port, "/").has_value(); }, 10000));
+            CHECK(Get(port, "/")->Body == "<h1>home</h1>");
+        }
+        const std::string notes = ReadWholeFile(folder + "\\error.log").value_or("");
+        CHECK(notes.find("[standin] found PHPIniDir ") != std::string::npos);
+        CHECK(notes.find("[standin] missing PHPRC ") != std::string::npos);
+        CHECK(notes.find("[standin] found PHP_EXE ") != std::string::npos);
+        CHECK(notes.find("[standin] unset OPENSSL_CONF") != std::string::npos);
+
+        const int longRootPort = FreePort();
+        writeConf(folder, longRootPort);
+        const TServerRun server(ApacheExe, "-f \"" + shortFolder + "\\httpd.conf\"");
+        REQUIRE(WaitUntil([&] { return Get(longRootPort, "/").has_value(); }, 10000));
+        CHECK(Get(longRootPort, "/")->Status == 404);
+        TShellKit::SetEnv("PHPRC", "");
+        TShellKit::SetEnv("PHP_EXE", "");
+    }
+    SUBCASE("database server: defaults file, data folder and language folder") {
+        const int port = FreePort();
+        WriteWholeFile(folder + "\\my.ini", "[mysqld]\r\ndatadir=\"" + SlashForm(shortFolder) + "/www\"\r\nport=" +
+                                                  std::to_string(port) + "\r\n");
+        WriteWholeFile(folder + "\\bad.ini", "[mysqld]\r\ndatadir=\"" + SlashForm(folder) + "/www\"\r\n");
+        auto start = [&](const std::string& defaults, const std::string& language) {
+            return TServerRun(MysqldExe, "\"--defaults-file=" + defaults + "\" \"--language=" + language + "\"");
+        };
+        CHECK(ExitCodeOf(start(folder + "\\my.ini", shortFolder)) > 0);
+        CHECK(ExitCodeOf(start(shortFolder + "\\my.ini", folder)) > 0);
+        CHECK(ExitCodeOf(start(shortFolder + "\\bad.ini", shortFolder)) > 0);
+        const TServerRun server = start(shortFolder + "\\my.ini", shortFolder);
+        CHECK(WaitUntil([&] { return static_cast<bool>(ConnectTo("127.0.0.1", port, 2000)); }, 10000));
     }
 }
 

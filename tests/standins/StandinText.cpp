@@ -2,6 +2,7 @@
 
 #include <cctype>
 #include <sstream>
+#include <utility>
 
 namespace standin {
 
@@ -68,6 +69,11 @@ std::optional<TListenAddress> ParseListen(const std::string& value) {
 }
 
 THttpdSettings ParseHttpdConf(const std::string& text) {
+    const std::pair<const char*, std::string THttpdSettings::*> paths[] = {
+        {"documentroot", &THttpdSettings::DocumentRoot},
+        {"serverroot", &THttpdSettings::ServerRoot},
+        {"errorlog", &THttpdSettings::ErrorLog},
+        {"phpinidir", &THttpdSettings::PhpIniDir}};
     THttpdSettings settings;
     std::istringstream lines(text);
     std::string line;
@@ -78,12 +84,17 @@ THttpdSettings ParseHttpdConf(const std::string& text) {
         if (space == std::string::npos) continue;
         const std::string directive = LowerAscii(line.substr(0, space));
         const std::string value = Trim(line.substr(space + 1));
-        if (directive == "listen" && !settings.Listen)
-            settings.Listen = ParseListen(value);
-        else if (directive == "documentroot" && settings.DocumentRoot.empty())
-            settings.DocumentRoot = Unquote(value);
+        if (directive == "listen" && !settings.Listen) settings.Listen = ParseListen(value);
+        for (const auto& [name, field] : paths)
+            if (directive == name && (settings.*field).empty()) settings.*field = Unquote(value);
     }
     return settings;
+}
+
+std::string ServerRelative(const std::string& serverRoot, const std::string& path) {
+    const bool absolute = (!path.empty() && (path[0] == '/' || path[0] == '\\')) ||
+                          (path.size() > 1 && path[1] == ':');
+    return absolute || serverRoot.empty() ? path : serverRoot + "/" + path;
 }
 
 std::optional<std::string> TargetToRelativePath(const std::string& target) {

@@ -13,14 +13,17 @@ struct TListenAddress {
     int Port = 0;
 };
 
-// What the web-server stand-in takes from an httpd.conf: the first Listen and
-// the first DocumentRoot; everything else belongs to the real server.
+// What the web-server stand-in takes from an httpd.conf: the first of each of
+// these directives; everything else belongs to the real server. Paths as
+// written, quotes removed.
 struct THttpdSettings {
     std::optional<TListenAddress> Listen;
-    std::string DocumentRoot;  // as written, quotes removed
+    std::string DocumentRoot, ServerRoot, ErrorLog, PhpIniDir;
 };
 
 THttpdSettings ParseHttpdConf(const std::string& text);
+// A path of the configuration: relative ones lie in the server root.
+std::string ServerRelative(const std::string& serverRoot, const std::string& path);
 
 // "127.0.0.1:8080", "8080" or "[::]:80" (the last is not ours: empty result).
 std::optional<TListenAddress> ParseListen(const std::string& value);

@@ -24,6 +24,19 @@ TEST_CASE("httpd.conf: the first Listen and DocumentRoot, in the forms generated
     CHECK(portOnly.DocumentRoot == "D:/www");
 }
 
+TEST_CASE("httpd.conf: the paths the stand-in checks, relative ones in the server root") {
+    const auto settings = ParseHttpdConf(
+        "ServerRoot \"C:/site/bin/Apache\"\nErrorLog logs/error.log\nErrorLog \"C:/other.log\"\n"
+        "PHPIniDir \"C:/Data/work dir\"\n");
+    CHECK(settings.ServerRoot == "C:/site/bin/Apache");
+    CHECK(settings.ErrorLog == "logs/error.log");
+    CHECK(settings.PhpIniDir == "C:/Data/work dir");
+    CHECK(ServerRelative(settings.ServerRoot, settings.ErrorLog) == "C:/site/bin/Apache/logs/error.log");
+    for (const char* absolute : {"C:/w/error.log", "/w/error.log", "\\\\host\\share\\error.log"})
+        CHECK(ServerRelative("C:/root", absolute) == absolute);
+    CHECK(ServerRelative("", "error.log") == "error.log");
+}
+
 TEST_CASE("Listen values the stand-in cannot serve are refused, not misread") {
     CHECK_FALSE(ParseListen("-1"));
     CHECK_FALSE(ParseListen("127.0.0.1:-1"));  // a port of -1 reaches the file when no port was free

@@ -2,15 +2,17 @@
 // as the runner expects of the real server: reads the file named by -f, runs
 // as a parent and one serving child of the same executable, and a parent whose
 // server cannot listen ends at once with a non-zero code. Serves static files
-// only; .php pages go out as they are.
+// only; .php pages go out as they are. A narrow-character program, it sees
+// every path as a program for the system's ANSI code page does; its parent
+// notes in the error log whether the paths PHP would be given lead anywhere.
 #include <windows.h>
 
 #include <memory>
 #include <string>
 
+#include "StandinAnsi.h"
 #include "StandinNet.h"
 #include "StandinText.h"
-#include "util/Utf.h"
 
 namespace {
 
@@ -19,13 +21,15 @@ constexpr int ExitBadConfig = 2;
 constexpr int ExitCannotListen = 1;
 
 struct TOptions {
+    std::string Program;  // as started: an ANSI program's own long path may not survive its code page
     std::string ConfigFile;
     bool Child = false;
 };
 
 TOptions ReadOptions() {
     TOptions options;
-    const auto args = standin::CommandLineArgs();
+    const auto args = standin::ansi::Args();
+    if (!args.empty()) options.Program = args[0];
     for (size_t i = 1; i < args.size(); ++i) {
         if (args[i] == "-f" && i + 1 < args.size()) options.ConfigFile = args[++i];
         else if (args[i] == ChildSwitch) options.Child = true;
@@ -57,11 +61,6 @@ TReply ErrorReply(int status) {
     return reply;
 }
 
-bool IsDirectory(const std::string& path) {
-    const DWORD attributes = GetFileAttributesW(Widen(path).c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
 std::string WithBackslashes(std::string path) {
     for (char& c : path)
         if (c == '/') c = '\\';
@@ -69,7 +68,7 @@ std::string WithBackslashes(std::string path) {
 }
 
 TReply FileReply(const std::string& file) {
-    const auto body = standin::ReadWholeFile(file);
+    const auto body = standin::ansi::ReadFile(file);
     if (!body) return ErrorReply(404);
     TReply reply;
     reply.ContentType = standin::ContentTypeFor(file);
@@ -86,8 +85,7 @@ TReply DirectoryReply(const std::string& folder, const std::string& target) {
     }
     for (const char* index : {"index.html", "index.htm", "index.php"}) {
         const std::string file = folder + "\\" + index;
-        if (!IsDirectory(file) && GetFileAttributesW(Widen(file).c_str()) != INVALID_FILE_ATTRIBUTES)
-            return FileReply(file);
+        if (standin::ansi::IsFile(file)) return FileReply(file);
     }
     return ErrorReply(404);
 }
@@ -100,7 +98,7 @@ TReply Answer(const std::string& documentRoot, const std::string& target) {
     path += '\\';
     path += WithBackslashes(*relative);
     while (path.back() == '\\') path.pop_back();
-    if (IsDirectory(path)) return DirectoryReply(path, target);
+    if (standin::ansi::IsFolder(path)) return DirectoryReply(path, target);
     return FileReply(path);
 }
 
@@ -156,12 +154,33 @@ int Serve(const standin::THttpdSettings& settings) {
     }
 }
 
+// "found", "missing" or "unset" for a path PHP would take from the
+// environment or the configuration.
+std::string PathNote(const std::string& name, const std::string& path, bool found) {
+    return "[standin] " + std::string(path.empty() ? "unset" : found ? "found" : "missing") + " " + name + " " +
+           path + "\r\n";
+}
+
+// Like Apache, a parent that cannot write its error log does not start.
+bool WriteStartNotes(const standin::THttpdSettings& settings) {
+    using namespace standin::ansi;
+    if (settings.ErrorLog.empty()) return true;
+    auto hasPhpIni = [](const std::string& folder) { return IsFile(folder + "\\php.ini"); };
+    std::string notes = PathNote("PHPIniDir", settings.PhpIniDir, hasPhpIni(settings.PhpIniDir));
+    const std::string phpRc = Env("PHPRC");
+    notes += PathNote("PHPRC", phpRc, hasPhpIni(phpRc) || IsFile(phpRc));
+    for (const char* name : {"PHP_EXE", "OPENSSL_CONF", "SSLEAY_CONF", "SERVER_FILENAME"})
+        notes += PathNote(name, Env(name), IsFile(Env(name)));
+    return AppendToFile(standin::ServerRelative(settings.ServerRoot, settings.ErrorLog), notes);
+}
+
 // The parent probes the address first, so a taken port ends it before any
 // child exists; then it lives exactly as long as its serving child.
 int RunParent(const TOptions& options, const standin::THttpdSettings& settings) {
+    if (!WriteStartNotes(settings)) return ExitBadConfig;
     if (!standin::ListenOn(settings.Listen->Host, settings.Listen->Port)) return ExitCannotListen;
     UniqueHandle child =
-        standin::StartHidden(standin::ModulePath(), "-f \"" + options.ConfigFile + "\" " + ChildSwitch);
+        standin::ansi::StartHidden(options.Program, "-f \"" + options.ConfigFile + "\" " + ChildSwitch);
     if (!child) return ExitCannotListen;
     WaitForSingleObject(child.Get(), INFINITE);
     DWORD code = ExitCannotListen;
@@ -171,12 +190,14 @@ int RunParent(const TOptions& options, const standin::THttpdSettings& settings) 
 
 }  // namespace
 
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     const TOptions options = ReadOptions();
-    const auto text = standin::ReadWholeFile(options.ConfigFile);
+    const auto text = standin::ansi::ReadFile(options.ConfigFile);
     if (!text) return ExitBadConfig;
     const standin::THttpdSettings settings = standin::ParseHttpdConf(*text);
     if (!settings.Listen || settings.DocumentRoot.empty()) return ExitBadConfig;
+    // Apache refuses a server root that is not a folder.
+    if (!settings.ServerRoot.empty() && !standin::ansi::IsFolder(settings.ServerRoot)) return ExitBadConfig;
     standin::TWinsock winsock;
     return options.Child ? Serve(settings) : RunParent(options, settings);
 }

@@ -4,6 +4,7 @@
 
 #include "util/Handles.h"
 #include "util/ShellKit.h"
+#include "util/Utf.h"
 
 namespace {
 
@@ -78,6 +79,23 @@ TEST_CASE("environment variables for the servers") {
     // Longer than the first buffer the value is read into.
     CHECK(TShellKit::SetEnv("VADROME_LONG", std::string(1000, 'x')));
     CHECK(TShellKit::GetEnv("VADROME_LONG") == std::string(1000, 'x'));
+}
+
+TEST_CASE("text in a code page only when every character comes back as it was") {
+    // Built without our UTF-8 manifest, this test sees the system's code page as GetACP().
+    CHECK(SystemAnsiCodePage() == GetACP());
+
+    CHECK(ToCodePage("Zo\xC3\xAB Test", 1252) == std::optional<std::string>("Zo\xEB Test"));
+    CHECK(ToCodePage("\xD0\x9C\xD0\xBE\xD0\xB9", 1251) == std::optional<std::string>("\xCC\xEE\xE9"));
+    CHECK(ToCodePage("\xE8\xA1\xA8", 932) == std::optional<std::string>("\x95\x5C"));
+    CHECK(ToCodePage("", 1252) == std::optional<std::string>(""));
+    CHECK_FALSE(ToCodePage("\xD0\x9C\xD0\xBE\xD0\xB9", 1252));
+    CHECK_FALSE(ToCodePage("Zo\xC3\xAB", 1251));
+    // Best fit would turn these into look-alikes that name other files.
+    CHECK_FALSE(ToCodePage("\xC4\x81", 1252));      // a with macron, best fit "a"
+    CHECK_FALSE(ToCodePage("\xE2\x88\x95", 1252));  // division slash, best fit "/"
+    // A system switched to UTF-8 holds everything.
+    CHECK(ToCodePage("Zo\xC3\xAB \xD0\x9C", CP_UTF8) == std::optional<std::string>("Zo\xC3\xAB \xD0\x9C"));
 }
 
 TEST_CASE("a quit request met while pumping stays for the outer loop") {
