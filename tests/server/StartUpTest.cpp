@@ -199,7 +199,7 @@ TEST_CASE("web server wait: one that stays single is bounded, one that ends is n
     }
     const ULONGLONG elapsed = MillisecondsOf(&TRunner::FormCreate, window);
     CHECK(window.Started);
-    CHECK(elapsed < 4000);
+    CHECK(elapsed < 15000);  // well below the default wait of 20 s, with room for a loaded machine
     CHECK(window.ApacheProcessIds.size() == expectedProcesses);
     CHECK_THROWS_AS(window.Quit(), ProcessEnded);
     CHECK(NoProcessRuns(distribution.ApacheExe()));
