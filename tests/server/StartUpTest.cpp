@@ -151,7 +151,7 @@ TEST_CASE("external browser: window never shown, parameters filled, runner ends 
                              "[Browser]\r\nBrowserPath=bin\\browser.exe\r\nSplashTime=5\r\n");
         window.BrowserStartWaitLimitMs = 700;
         const ULONGLONG elapsed = MillisecondsOf(&TRunner::FormCreate, window);
-        CHECK(elapsed < 10000);
+        CHECK(elapsed < 25000);  // well below the default wait of 30 s, with room for a loaded machine
         CHECK(Called(window, "StartTimer1 5000"));
     }
     CHECK(Called(window, "ShowTrayIcon 0"));
