@@ -3,7 +3,8 @@
 #   scripts/fuzz.sh [SECONDS per decoder, default 60] [bmp|png|jpeg ...]
 # Builds into build/fuzz with clang. Crashing or slow inputs land in
 # build/fuzz/artifacts; copy them into tests/util/image/regressions/<format>/
-# so the normal tests replay them.
+# and record what the mended decoder makes of each in
+# tests/util/image/regressions/outcomes.txt, so the normal tests replay them.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"

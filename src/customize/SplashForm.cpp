@@ -127,12 +127,29 @@ void TfrmSplash::FormDestroy() {
     if (frmSplash == this) frmSplash = nullptr;
 }
 
+// The window is destroyed inside the handling of another message (WM_CLOSE,
+// or the system menu's close whose default handling sends it), whose handler
+// still reads the form when the destruction returns to it.
 void TfrmSplash::HandleDestroyed() {
     FormDestroy();
-    delete this;
+    if (messageDepth_ == 0)
+        delete this;
+    else
+        destroyed_ = true;
 }
 
 LRESULT TfrmSplash::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    struct TDepth {
+        TfrmSplash* form;
+        ~TDepth() {
+            if (--form->messageDepth_ == 0 && form->destroyed_) delete form;
+        }
+    } depth{this};
+    ++messageDepth_;
+    return WndProc(message, wParam, lParam);
+}
+
+LRESULT TfrmSplash::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
     LRESULT result = 0;
     switch (message) {
     case WM_CLOSE:

@@ -34,13 +34,14 @@ private:
 
 class TfrmSplash : public TWindow {
 public:
-    // Created with new; closing the window frees the object.
+    // Created with new; closing the window frees the object, once the
+    // message that closed it has been handled.
     static TfrmSplash* Create(HWND owner);
     void Show();
     bool Shown() const { return FShown; }
 
 protected:
-    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;  // WndProc
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     void HandleDestroyed() override;
 
 private:
@@ -51,11 +52,14 @@ private:
     void FormDestroy();
     void Image1Click() {}
     void KeepOwnerTopmost();
+    LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam);
 
     TImage Image1;
     HWND owner_ = nullptr;
     bool FShown = false;
     bool keepingTopmost_ = false;
+    int messageDepth_ = 0;   // our handlers on the stack
+    bool destroyed_ = false;  // the window is gone; freed when the outermost handler returns
 };
 
 extern TfrmSplash* frmSplash;

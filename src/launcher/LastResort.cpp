@@ -32,7 +32,11 @@ std::string EscapedErrorText(const std::exception* error) {
     return std::string(head) + "\r\n" + WithFinalPeriod(message) + "\r\n";
 }
 
-void HandleEscapedError(const std::exception* error) {
+void ShowEscapedError(const std::exception* error) {
     ShowMessageBox(nullptr, EscapedErrorText(error), "Application Error", MB_TASKMODAL | MB_ICONSTOP | MB_OK);
+}
+
+void HandleEscapedError(const std::exception* error) {
+    ShowEscapedError(error);
     ExitProcess(1);
 }

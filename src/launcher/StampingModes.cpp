@@ -3,8 +3,12 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include "launcher/LastResort.h"
 #include "launcher/Modes.h"
+#include "launcher/TargetWait.h"
+#include "util/Errors.h"
 #include "util/Guard.h"
+#include "util/Handles.h"
 #include "util/ShellKit.h"
 #include "util/Utf.h"
 
@@ -12,14 +16,41 @@ namespace {
 
 constexpr unsigned StampWaitMs = 50;
 constexpr unsigned SetupWaitMs = 60;
+// A quitting runner lets go of its executable within seconds, a virus scanner
+// of a fresh copy soon after: a target held longer is reported, not waited for.
+constexpr unsigned InUseLimitSeconds = 30;
 
-// A read-only target would count as locked for ever: the attribute is cleared on each pass.
-void WaitUntilFree(const std::string& target, unsigned pauseMs) {
-    while (TShellKit::IsFileLocked(target)) {
-        Guarded([&] {
+// The platform's error from opening the target for exclusive writing; 0 when it opened.
+DWORD ExclusiveWriteError(const std::string& target) {
+    // A read-only attribute alone must not count: it is cleared on each try.
+    TShellKit::SetReadOnlyAttribute(target, false);
+    UniqueHandle handle(CreateFileW(Widen(target).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    return handle ? ERROR_SUCCESS : GetLastError();
+}
+
+EFileError TargetError(const std::string& target, DWORD error) {
+    if (IsInUseError(error))
+        return EFileError("File \"" + target + "\" is still in use after " + std::to_string(InUseLimitSeconds) +
+                              " seconds. " + LastErrorText(error),
+                          error);
+    return EFileError("Cannot write file \"" + target + "\". " + LastErrorText(error), error);
+}
+
+// Waits while another process holds the target; raises when it cannot be written.
+void WaitUntilWritable(const std::string& target, unsigned pauseMs) {
+    const ULONGLONG start = GetTickCount64();
+    for (;;) {
+        const DWORD error = ExclusiveWriteError(target);
+        switch (NextTargetWaitStep(error, GetTickCount64() - start, InUseLimitSeconds * 1000ull)) {
+        case TTargetWaitStep::Write:
+            return;
+        case TTargetWaitStep::Wait:
             TShellKit::ProcessMessagesAndSleep(pauseMs);
-            TShellKit::SetReadOnlyAttribute(target, false);
-        });
+            break;
+        case TTargetWaitStep::GiveUp:
+            throw TargetError(target, error);
+        }
     }
 }
 
@@ -34,23 +65,34 @@ void RunStampingChild(const std::string& mode, const std::string& target, const 
                           SW_SHOWNORMAL, "");
 }
 
+void OpenUnlessAsked(const TCommandLine& args, const std::string& target) {
+    if (args.Count() < 6) ShellExecuteW(nullptr, L"open", Widen(target).c_str(), nullptr, nullptr, SW_SHOW);
+}
+
 void RunSetup(const TCommandLine& args) {
     const std::string& target = args.Arg(2);
-    WaitUntilFree(target, SetupWaitMs);
+    try {
+        WaitUntilWritable(target, SetupWaitMs);
+    } catch (const std::exception& error) {
+        // The stamps could only fail the same way. The user learns why, and
+        // the target still starts: a runner that quit for this comes back unchanged.
+        ShowEscapedError(&error);
+        OpenUnlessAsked(args, target);
+        ExitProcess(1);
+    }
     if (HasFileArg(args, 3)) RunStampingChild("/config", target, args.Arg(3));
     if (HasFileArg(args, 4)) RunStampingChild("/icon", target, args.Arg(4));
     if (HasFileArg(args, 5)) RunStampingChild("/splash", target, args.Arg(5));
-    if (args.Count() < 6)
-        ShellExecuteW(nullptr, L"open", Widen(target).c_str(), nullptr, nullptr, SW_SHOW);
+    OpenUnlessAsked(args, target);
 }
 
 void StampRcData(const std::string& target, const std::string& source, const std::string& resource) {
-    WaitUntilFree(target, StampWaitMs);
+    WaitUntilWritable(target, StampWaitMs);
     TShellKit::WriteRcDataResource(target, resource, TShellKit::ReadFileText(source));
 }
 
 void StampIcon(const std::string& target, const std::string& icon) {
-    WaitUntilFree(target, StampWaitMs);
+    WaitUntilWritable(target, StampWaitMs);
     TShellKit::ReplaceExeIcon(target, icon);
 }
 

@@ -8,6 +8,7 @@
 #include "server/ServerText.h"
 #include "util/Errors.h"
 #include "util/Guard.h"
+#include "util/Handles.h"
 #include "util/MessageBox.h"
 #include "util/ShellKit.h"
 #include "util/Text.h"
@@ -23,6 +24,14 @@ void NamedStep(const std::string& what, F&& step) {
     } catch (const std::exception& error) {
         throw Exception(what + ": " + error.what());
     }
+}
+
+// Terminating is asynchronous: a process's windows go only once it has ended.
+constexpr DWORD ProcessEndWaitMs = 5000;
+
+void KillAndWait(int processId) {
+    UniqueHandle process(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, static_cast<DWORD>(processId)));
+    if (process && TerminateProcess(process.Get(), 0)) WaitForSingleObject(process.Get(), ProcessEndWaitMs);
 }
 
 }  // namespace
@@ -52,6 +61,9 @@ void TRunner::EnsureSingleInstance() {
 }
 
 void TRunner::ReportStartUpFailure(const std::string& reason) {
+    // The splash stays above every window: the box would open under it, out of reach.
+    if (SplashProcessId != 0) Guarded([&] { KillAndWait(SplashProcessId); });
+    SplashProcessId = 0;
     ShowMessageBox(nullptr, ProductTitle + " could not start.\n\n" + WithFinalPeriod(reason),
                    ProductTitle, MB_OK | MB_ICONERROR | MB_SETFOREGROUND);
     Quit();

@@ -3,7 +3,6 @@
 // inside the definitions (see Utf.h).
 #pragma once
 #include <cstdint>
-#include <istream>
 #include <string>
 #include <vector>
 
@@ -17,6 +16,7 @@
 
 struct TPicture;
 class TWebBrowser;
+struct IStream;
 
 class TShellKit {
 public:
@@ -56,6 +56,8 @@ public:
     static void CopyFolder(const std::string& source, const std::string& destination);
     static bool ForEachFileRecursive(const std::string& folder, bool readOnly);
     static bool BrowseForFile(std::string& path, const std::string& extension);
+    // Open-file dialog; filter is "description|pattern" pairs joined by "|".
+    static bool OpenFileDialog(std::string& path, const std::string& filter, const std::string& defaultExtension);
     static std::string ReplaceText(const std::string& text, const std::string& oldPattern,
                                    const std::string& newPattern, bool ignoreCase);
     static std::string Md5Hex(const std::string& text);
@@ -139,5 +141,5 @@ public:
 
     // Pictures: BMP, then JPEG, then PNG; an undecodable image leaves the picture empty
     static void LoadPictureFromString(TPicture& graphic, const std::string& data);
-    static void LoadPictureFromStream(TPicture& graphic, std::istream& stream);
+    static void LoadPictureFromStream(TPicture& graphic, IStream* stream);  // read from its start
 };

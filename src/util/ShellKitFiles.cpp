@@ -127,10 +127,17 @@ bool TShellKit::ForEachFileRecursive(const std::string& folder, bool readOnly) {
 
 bool TShellKit::BrowseForFile(std::string& path, const std::string& extension) {
     // Description and pattern are both the extension's wildcard.
-    const std::wstring pattern = extension.empty() ? L"*.*" : L"*" + Widen(extension);
-    std::wstring filter = pattern + L'\0' + pattern + L'\0';
-    std::wstring defaultExtension = Widen(extension);
-    if (!defaultExtension.empty() && defaultExtension[0] == L'.') defaultExtension.erase(0, 1);
+    const std::string pattern = extension.empty() ? "*.*" : "*" + extension;
+    return OpenFileDialog(path, pattern + "|" + pattern, extension);
+}
+
+bool TShellKit::OpenFileDialog(std::string& path, const std::string& filter, const std::string& defaultExtension) {
+    // "description|pattern|..." becomes the platform's zero-separated list.
+    std::wstring filters = Widen(filter);
+    std::replace(filters.begin(), filters.end(), L'|', L'\0');
+    filters += std::wstring(2, L'\0');
+    std::wstring extension = Widen(defaultExtension);
+    if (!extension.empty() && extension[0] == L'.') extension.erase(0, 1);
     std::wstring file(32768, L'\0');
     if (FileExists(path)) {
         const std::wstring initial = Widen(path);
@@ -139,10 +146,10 @@ bool TShellKit::BrowseForFile(std::string& path, const std::string& extension) {
     OPENFILENAMEW dialog{};
     dialog.lStructSize = sizeof(dialog);
     dialog.hwndOwner = GetActiveWindow();
-    dialog.lpstrFilter = filter.c_str();
+    dialog.lpstrFilter = filters.c_str();
     dialog.lpstrFile = file.data();
     dialog.nMaxFile = static_cast<DWORD>(file.size());
-    dialog.lpstrDefExt = defaultExtension.empty() ? nullptr : defaultExtension.c_str();
+    dialog.lpstrDefExt = extension.empty() ? nullptr : extension.c_str();
     dialog.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_ENABLESIZING | OFN_FILEMUSTEXIST;
     if (!GetOpenFileNameW(&dialog)) return false;
     path = Narrow(file.c_str());

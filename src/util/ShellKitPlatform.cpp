@@ -2,15 +2,13 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include "util/Maker.h"
 #include "util/MessageBox.h"
 #include "util/ShellKit.h"
 #include "util/Text.h"
 #include "util/Utf.h"
 
 namespace {
-
-// The maker's address for "&Contact Us".
-constexpr wchar_t ContactMailAddress[] = L"mailto:support@vadrome.example";
 
 OSVERSIONINFOW PlatformVersion() {
     OSVERSIONINFOW version{};
@@ -113,7 +111,7 @@ void TShellKit::ShellOpenFolder(const std::string& path, int showCommand) {
     ShellOpen(L"explorer", L"\"" + Widen(folder) + L"\"", showCommand);
 }
 
-void TShellKit::OpenContactMail() { ShellOpen(ContactMailAddress, {}, SW_SHOW); }
+void TShellKit::OpenContactMail() { ShellOpen(Widen(std::string("mailto:") + MakerMailAddress), {}, SW_SHOW); }
 
 // A WM_QUIT met here belongs to the caller's loop further out: post it again.
 void TShellKit::ProcessMessages() {

@@ -7,6 +7,7 @@
 
 #include "customize/SplashForm.h"
 #include "shell/Application.h"
+#include "tools/GuardedHeap.h"
 #include "tools/WindowSearch.h"
 #include "util/Handles.h"
 #include "util/ShellKit.h"
@@ -185,6 +186,8 @@ TEST_CASE("JPEG and PNG images stamped into the executable show as well") {
 
 TEST_CASE("the splash form agrees to end the session, ignores clicks and frees itself on close") {
     TApplication::Instance().Initialize();
+    // Reading the form once it is freed faults here instead of passing unseen.
+    TGuardedHeap guarded;
     frmSplash = TfrmSplash::Create(TApplication::Instance().Handle());
     HWND window = frmSplash->Handle();
     frmSplash->Show();
@@ -203,7 +206,8 @@ TEST_CASE("the splash form agrees to end the session, ignores clicks and frees i
     // Position changes re-raise the hidden owner without recursing (Wine shows no
     // topmost style on a hidden window, so only the absence of a hang is checked).
     SetWindowPos(window, HWND_NOTOPMOST, 10, 10, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
-    SendMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);
+    SUBCASE("closed through the system menu") { SendMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0); }
+    SUBCASE("closed by WM_CLOSE") { SendMessageW(window, WM_CLOSE, 0, 0); }
     CHECK_FALSE(IsWindow(window));
     CHECK(frmSplash == nullptr);
 }

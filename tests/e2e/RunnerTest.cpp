@@ -165,3 +165,18 @@ TEST_CASE("a distribution under a folder with blanks and letters outside the sys
     CHECK(WaitUntil([&] { return NothingRunsFrom(distribution); }, EndTimeoutMs));
     CHECK_FALSE(GetPage(site.WebPort, "/"));
 }
+
+TEST_CASE("a start-up failure shows its box with the splash already gone, then ends every server") {
+    TDistribution distribution("vbad");
+    distribution.SetConfigValue("port", "http");
+    StartRunner(distribution);
+    HWND box = nullptr;
+    REQUIRE(WaitUntil([&] { return (box = FindMessageBox(distribution.Runner, "Vadrome")) != nullptr; },
+                      StartTimeoutMs));
+    CHECK(DialogText(box).find("The port setting \"http\"") != std::string::npos);
+    // The runner alone: the topmost splash would cover the box and its button.
+    CHECK(ProcessesRunning(distribution.Runner) == std::vector<DWORD>{ProcessOfWindow(box)});
+
+    PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    CHECK(WaitUntil([&] { return NothingRunsFrom(distribution); }, EndTimeoutMs));
+}

@@ -5,6 +5,7 @@
 #include <chrono>
 #include <thread>
 
+#include "ModeRun.h"
 #include "StampFiles.h"
 #include "util/Handles.h"
 #include "util/ShellKit.h"
@@ -18,64 +19,6 @@ using namespace std::chrono_literals;
 using TClock = std::chrono::steady_clock;
 
 const std::string Vadrome = WinPath(VADROME_EXE);
-
-// Closes the child's message box and returns its caption and text. A box is
-// taken only once shown: until then its text may not be filled in.
-std::string DismissBox(DWORD child) {
-    HWND box = FindVisibleWindowOf(child, L"#32770");
-    if (!box) return "";
-    wchar_t caption[256] = L"";
-    GetWindowTextW(box, caption, 256);
-    const std::string text = Narrow(caption) + "\n" + DialogText(box);
-    PostMessageW(box, WM_COMMAND, IDOK, 0);
-    return text;
-}
-
-UniqueHandle Start(const std::string& exe, const std::string& params = "") {
-    std::wstring line = L"\"" + Widen(exe) + L"\" " + Widen(params);
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION info{};
-    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
-        return {};
-    CloseHandle(info.hThread);
-    return UniqueHandle(info.hProcess);
-}
-
-struct TRun {
-    DWORD exitCode = STILL_ACTIVE;
-    std::string boxText;
-};
-
-TRun Run(const std::string& exe, const std::string& params) {
-    UniqueHandle process = Start(exe, params);
-    TRun run;
-    const auto deadline = TClock::now() + 60s;
-    while (WaitForSingleObject(process.Get(), 100) == WAIT_TIMEOUT && TClock::now() < deadline)
-        run.boxText += DismissBox(GetProcessId(process.Get()));
-    GetExitCodeProcess(process.Get(), &run.exitCode);
-    return run;
-}
-
-std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
-
-template <class Condition>
-bool WaitFor(Condition condition, std::chrono::milliseconds limit = 15s) {
-    for (const auto deadline = TClock::now() + limit; TClock::now() < deadline; std::this_thread::sleep_for(50ms))
-        if (condition()) return true;
-    return condition();
-}
-
-// A stamp target reports its start in "<path>.pid" and ends when "<path>.stop" appears.
-class TRunningTarget {
-public:
-    explicit TRunningTarget(const std::string& path) : path_(path) {}
-    ~TRunningTarget() { WriteBytes(path_ + ".stop", ""); }
-    bool Started() { return WaitFor([&] { return !ReadBytes(path_ + ".pid").empty(); }); }
-
-private:
-    std::string path_;
-};
 
 // The runner a mode starts at its end: true once its main window showed.
 // The restart goes through a first launch and its relaunch, each of which may

@@ -1,6 +1,7 @@
 #include <doctest/doctest.h>
 
 #include <algorithm>
+#include <system_error>
 
 #include "RunnerFixture.h"
 #include "server/Product.h"

@@ -326,15 +326,15 @@ TEST_CASE("poses for screenshots" * doctest::skip()) {
     form.WebBrowser1StatusTextChange("Opening page http://127.0.0.1:8080/...");
     form.WebBrowser1ProgressChange(45, 100);
     form.WebBrowser1CommandStateChange(navForward, false);
-    Pose("main-window-design-size");
+    Pose("design-size");
     SetClientSize(form.Handle(), 1000, 640);
-    Pose("main-window-wide");
+    Pose("wide");
     form.WebBrowser1ProgressChange(-1, 100);
     form.WebBrowser1StatusTextChange("Done");
     SetClientSize(form.Handle(), 520, 380);
-    Pose("main-window-narrow");
+    Pose("narrow");
     form.EnterFullScreen();
-    Pose("main-window-full-screen");
+    Pose("full-screen");
 }
 
 TEST_CASE("pop-up poses for screenshots" * doctest::skip()) {
@@ -356,14 +356,14 @@ TEST_CASE("pop-up poses for screenshots" * doctest::skip()) {
         return popup;
     };
     TfrmBrowser& unasked = open({});
-    Pose("popup-design");
+    Pose("design");
     unasked.Close();
     TfrmBrowser& asked = open({{DISPID_WINDOWSETLEFT, Long(100)}, {DISPID_WINDOWSETTOP, Long(50)},
                                {DISPID_WINDOWSETWIDTH, Long(400)}, {DISPID_WINDOWSETHEIGHT, Long(300)}});
-    Pose("popup-400x300-with-bars");
+    Pose("400x300-with-bars");
     asked.Close();
     open({{DISPID_WINDOWSETLEFT, Long(100)}, {DISPID_WINDOWSETTOP, Long(50)}, {DISPID_WINDOWSETWIDTH, Long(400)},
           {DISPID_WINDOWSETHEIGHT, Long(300)}, {DISPID_ONMENUBAR, Bool(false)}, {DISPID_ONSTATUSBAR, Bool(false)}});
-    Pose("popup-400x300-without-bars");
+    Pose("400x300-without-bars");
     TApplication::Instance().FreeForms();
 }

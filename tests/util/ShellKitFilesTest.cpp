@@ -1,9 +1,13 @@
 #include <doctest/doctest.h>
 
 #include <windows.h>
+#include <objidl.h>
+#include <shlwapi.h>
 
+#include "util/ComPtr.h"
 #include "util/Errors.h"
 #include "util/Handles.h"
+#include "util/Picture.h"
 #include "util/ShellKit.h"
 #include "util/Utf.h"
 #include "tools/TempFolder.h"
@@ -239,4 +243,30 @@ TEST_CASE("the embedded configuration comes out byte for byte") {
     CHECK_THROWS_WITH(TShellKit::ReadResourceText("RES_NOPE"), "Resource RES_NOPE not found");
     CHECK_THROWS(TShellKit::SaveResourceToFile("RES_NOPE", temp / "x"));
     CHECK_FALSE(TShellKit::FileExists(temp / "x"));
+}
+
+TEST_CASE("a picture is read from a stream's start, wherever the stream stands") {
+    const std::string splash = TShellKit::ReadResourceText("RES_SPLASH");
+    TPicture expected;
+    TShellKit::LoadPictureFromString(expected, splash);
+    REQUIRE(expected.Width == 424);
+
+    const auto fromStream = [](const std::string& bytes) {
+        ComPtr<IStream> stream(
+            SHCreateMemStream(reinterpret_cast<const BYTE*>(bytes.data()), static_cast<UINT>(bytes.size())), false);
+        stream->Seek(LARGE_INTEGER{{static_cast<DWORD>(bytes.size()), 0}}, STREAM_SEEK_SET, nullptr);
+        TPicture picture;
+        picture.Width = picture.Height = 1;
+        TShellKit::LoadPictureFromStream(picture, stream.Get());
+        return picture;
+    };
+    const TPicture loaded = fromStream(splash);
+    CHECK(loaded.Width == expected.Width);
+    CHECK(loaded.Height == expected.Height);
+    CHECK(loaded.Bgra == expected.Bgra);
+    CHECK(fromStream("no image at all").Empty());
+    TPicture none;
+    none.Width = none.Height = 1;
+    TShellKit::LoadPictureFromStream(none, nullptr);
+    CHECK(none.Empty());
 }

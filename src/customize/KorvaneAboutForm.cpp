@@ -1,0 +1,91 @@
+#include "customize/KorvaneAboutForm.h"
+
+#include <shellapi.h>
+
+#include "customize/FormRules.h"
+#include "server/Product.h"
+#include "shell/Application.h"
+#include "util/Maker.h"
+#include "util/ShellKit.h"
+#include "util/Utf.h"
+
+UniqueIcon LoadAboutIcon(HMODULE module) {
+    if (!module) module = GetModuleHandleW(nullptr);
+    if (FindResourceW(module, L"MAINICON", RT_GROUP_ICON)) {
+        if (auto* icon = static_cast<HICON>(LoadImageW(module, L"MAINICON", IMAGE_ICON, 32, 32, LR_DEFAULTCOLOR)))
+            return UniqueIcon(icon);
+    }
+    // A copy, so that the caller owns whichever icon it gets.
+    return UniqueIcon(CopyIcon(LoadIconW(nullptr, IDI_APPLICATION)));
+}
+
+TfrmKorvaneAbout::TfrmKorvaneAbout(HWND owner)
+    : TDialogForm(owner, "About", 295, 194, TPosition::ScreenCenter),
+      AppTitle(ProductTitle),
+      AppVersion(ProductVersion),
+      NoticeText(ProductNotice) {
+    shpBackground.PenColor = clWhite;
+    for (TControl* onPanel : std::initializer_list<TControl*>{&imgIcon, &lblTitle, &lblVersion, &lblCopyright,
+                                                              &lblEmail, &lblWebsite, &lblEmailAddr, &lblWebsiteAddr})
+        onPanel->BackColor = clWhite;
+    lblTitle.Font.Height = -13;
+    lblTitle.Font.Bold = true;
+    for (TLinkLabel* link : {&lblEmailAddr, &lblWebsiteAddr}) {
+        link->OnMouseDown = [this, link](TMouseButton button) { LabelMouseDown(*link, button); };
+        link->OnMouseUp = [this, link](TMouseButton button) { LabelMouseUp(*link, button); };
+    }
+    lblEmailAddr.OnClick = [this] { lblEmailAddrClick(); };
+    lblWebsiteAddr.OnClick = [this] { lblWebsiteAddrClick(); };
+    btnOK.OnClick = [this] { btnOKClick(); };
+}
+
+std::vector<TControlDef> TfrmKorvaneAbout::Controls() {
+    return {
+        {&shpBackground, "shpBackground", "", {7, 7, 282, 147}},
+        {&bvlBackground, "bvlBackground", "", {7, 7, 282, 147}},
+        {&imgIcon, "imgIcon", "", {14, 19, 32, 32}},
+        {&lblTitle, "lblTitle", "", {60, 27, 0, 0}, csCentered},
+        {&lblVersion, "lblVersion", "", {60, 56, 0, 0}},
+        {&lblCopyright, "lblCopyright", "", {60, 73, 0, 0}},
+        {&lblEmail, "lblEmail", "Our Mail:", {52, 102, 0, 0}},
+        {&lblEmailAddr, "lblEmailAddr", MakerMailAddress, {104, 102, 0, 0}},
+        {&lblWebsite, "lblWebsite", "Our Site:", {52, 120, 0, 0}},
+        {&lblWebsiteAddr, "lblWebsiteAddr", MakerWebSite, {104, 120, 0, 0}},
+        {&btnOK, "btnOK", "OK", {110, 162, 75, 25}, csDefault, 0},
+    };
+}
+
+void TfrmKorvaneAbout::FormShow() {
+    UniqueIcon icon = LoadAboutIcon();
+    imgIcon.SetIcon(icon.Get());
+    icon_ = std::move(icon);
+    lblTitle.SetText(AppTitle);
+    lblVersion.SetText("Version " + AppVersion);
+    lblCopyright.SetText(NoticeText);
+    const TAboutLayout layout = LayOutAbout(ClientWidth(), imgIcon.Bounds().Width, lblTitle.Bounds().Width,
+                                            lblVersion.Bounds().Width, lblCopyright.Bounds().Width);
+    lblTitle.SetLeft(layout.TitleLeft);
+    imgIcon.SetLeft(layout.IconLeft);
+    lblVersion.SetLeft(layout.VersionLeft);
+    lblCopyright.SetLeft(layout.NoticeLeft);
+}
+
+void TfrmKorvaneAbout::btnOKClick() { Close(mrOk); }
+
+void TfrmKorvaneAbout::LabelMouseDown(TLinkLabel& sender, TMouseButton button) {
+    if (button != TMouseButton::Left) return;
+    sender.TextColor = clRed;
+    sender.Repaint();
+}
+
+void TfrmKorvaneAbout::LabelMouseUp(TLinkLabel& sender, TMouseButton button) {
+    if (button != TMouseButton::Left) return;
+    sender.TextColor = clBlue;
+    sender.Repaint();
+}
+
+void TfrmKorvaneAbout::lblEmailAddrClick() { TShellKit::OpenContactMail(); }
+
+void TfrmKorvaneAbout::lblWebsiteAddrClick() {
+    ShellExecuteW(TApplication::Instance().Handle(), L"open", Widen(MakerWebSite).c_str(), nullptr, nullptr, SW_SHOW);
+}

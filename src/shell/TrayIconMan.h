@@ -1,0 +1,70 @@
+// The runner's icon in the notification area, with a hidden window of its
+// own that receives the icon's clicks.
+#pragma once
+#include <windows.h>
+#include <shellapi.h>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <utility>
+
+#include "shell/Window.h"
+
+class TTrayIconMan {
+public:
+    using TNotifyEvent = std::function<void(void* sender)>;  // sender is always null
+    using TTickSource = std::function<std::uint32_t()>;
+    // The callback message while clicks are reported (WM_USER + 1).
+    static constexpr UINT CallbackMessage = WM_USER + 1;
+
+    explicit TTrayIconMan(TTickSource tickCount = GetTickCount);
+    TTrayIconMan(const TTrayIconMan&) = delete;
+    TTrayIconMan& operator=(const TTrayIconMan&) = delete;
+    virtual ~TTrayIconMan();
+
+    // Adds the icon once; target 0 means the application's window.
+    void Install(HICON icon, const std::string& tip, HWND targetWindow, HMENU rightClickMenu,
+                 TNotifyEvent leftClickHandler);
+    void Remove();
+    // A disabled icon stays, but reports no clicks.
+    void SetEnabled(bool enabled);
+
+    // The ends that Install leaves empty.
+    void SetRightClickHandler(TNotifyEvent handler) { FOnRightClick = std::move(handler); }
+    void SetLeftClickMenu(HMENU menu) { FLeftClickMenu = menu; }
+    // Where a pick from the icon's menu goes: the chosen item's command id.
+    std::function<void(UINT command)> OnMenuCommand;
+
+    bool Added() const { return FAdded; }
+    bool Enabled() const { return FEnabled; }
+    UINT TaskbarCreatedMessage() const { return FTaskbarCreatedMessage; }
+    HWND MessageWindow() const { return FMessageWindow; }
+    const NOTIFYICONDATAW& IconData() const { return FIconData; }
+
+protected:
+    // The shell's notification-area service.
+    virtual BOOL NotifyIcon(DWORD message, NOTIFYICONDATAW& data);
+
+private:
+    class TMessageWindow;
+    bool MessageWindowProc(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
+    void IconClicked(std::uint32_t now, LPARAM mouseMessage);
+    void PopupMenuAtCursor(HMENU menu);
+    HWND ApplicationWindow() const;
+
+    UINT FTaskbarCreatedMessage = 0;
+    bool FAdded = false;
+    bool FEnabled = true;
+    TNotifyEvent FOnLeftClick, FOnRightClick;
+    HMENU FLeftClickMenu = nullptr, FRightClickMenu = nullptr;
+    HWND FTargetWindow = nullptr;
+    HWND FMessageWindow = nullptr;
+    NOTIFYICONDATAW FIconData{};
+    std::uint32_t FStartTick = 0;
+    std::uint32_t FNextClickTick = 0;
+
+    TTickSource tickCount_;
+    std::unique_ptr<TMessageWindow> messageWindow_;
+};
