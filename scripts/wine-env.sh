@@ -26,6 +26,13 @@ wine_env_start() {
   # would hold that test's output pipe open until the run ends.
   wineserver -p
   wine cmd /c exit </dev/null >/dev/null 2>&1 || true
+  # The desktop process as well: else the first test to open a window starts
+  # it as its child, holding that test's output open for the whole run.
+  wine explorer.exe /desktop </dev/null >/dev/null 2>&1 &
+  for _ in $(seq 1 100); do
+    winedbg --command "info proc" 2>/dev/null </dev/null | grep -q "'explorer.exe'" && break
+    sleep 0.1
+  done
 }
 
 wine_env_stop() {

@@ -2,6 +2,12 @@
 
 #include <algorithm>
 
+namespace {
+
+const UINT WM_RELEASEFORM = WM_APP + 1;  // lParam: the form
+
+}  // namespace
+
 std::string ApplicationTitle() { return TApplication::Instance().Title; }
 
 TApplication& TApplication::Instance() {
@@ -45,4 +51,33 @@ bool TApplication::HookMessage(MSG& message) {
         if (hooks_[i]->ApplicationMessage(message)) return true;
     }
     return false;
+}
+
+TWindow& TApplication::AdoptForm(std::unique_ptr<TWindow> form) {
+    forms_.push_back(std::move(form));
+    return *forms_.back();
+}
+
+void TApplication::ReleaseForm(TWindow& form) {
+    Initialize();
+    PostMessageW(Handle(), WM_RELEASEFORM, 0, reinterpret_cast<LPARAM>(&form));
+}
+
+LRESULT TApplication::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message != WM_RELEASEFORM) return DefaultHandler(message, wParam, lParam);
+    FreeForm(reinterpret_cast<const TWindow*>(lParam));
+    return 0;
+}
+
+// Only a form still owned: one freed meanwhile is not touched again.
+void TApplication::FreeForm(const TWindow* form) {
+    const auto found =
+        std::find_if(forms_.begin(), forms_.end(), [&](const auto& owned) { return owned.get() == form; });
+    if (found == forms_.end()) return;
+    const std::unique_ptr<TWindow> freed = std::move(*found);  // out of the list before its destructor runs
+    forms_.erase(found);
+}
+
+void TApplication::FreeForms() {
+    while (!forms_.empty()) FreeForm(forms_.back().get());
 }

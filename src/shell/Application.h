@@ -1,8 +1,10 @@
 // The application object: its own hidden window (owner of the main form's
-// taskbar presence), the process-wide title, and the message loop.
+// taskbar presence), the process-wide title, the message loop, and the forms
+// it owns besides the main form (the pop-ups).
 #pragma once
 #include <windows.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -29,11 +31,24 @@ public:
     void RemoveMessageHook(TMessageHook& hook);
     bool HookMessage(MSG& message);
 
+    // A form the application owns until it is released or the process ends.
+    TWindow& AdoptForm(std::unique_ptr<TWindow> form);
+    // Frees the form once the message being handled is through, as a form
+    // whose window is gone may still be on the stack.
+    void ReleaseForm(TWindow& form);
+    const std::vector<std::unique_ptr<TWindow>>& Forms() const { return forms_; }
+    void FreeForms();
+
     std::string Title = "Vadrome";
+
+protected:
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
     TApplication() = default;
+    void FreeForm(const TWindow* form);
     std::vector<TMessageHook*> hooks_;
+    std::vector<std::unique_ptr<TWindow>> forms_;
 };
 
 std::string ApplicationTitle();

@@ -38,7 +38,7 @@ TToolbarRow ComputeToolbarRow(const TToolbarRowInput& in) {
     return row;
 }
 
-TStatusPanels ComputeStatusPanels(int clientWidth) {
-    const int width0 = clientWidth - 200 - 60;
-    return {{width0, width0 + 200, width0 + 260}};
+TStatusPanels ComputeStatusPanels(int clientWidth, int lastPanelWidth) {
+    const int width0 = clientWidth - ProgressPanelWidth - lastPanelWidth;
+    return {{width0, width0 + ProgressPanelWidth, clientWidth}};
 }

@@ -1,5 +1,5 @@
-// The main window's rules that need no window: address history, address box
-// keys, caption, and the toolbar row's arithmetic.
+// The browser windows' rules that need no window: address history, address
+// box keys, caption, and the toolbar row's arithmetic.
 #pragma once
 #include <string>
 #include <vector>
@@ -36,8 +36,10 @@ struct TToolbarRow {
 };
 TToolbarRow ComputeToolbarRow(const TToolbarRowInput& in);
 
-// Right edges of the three status panels for a status bar's client width.
+// Right edges of the three status panels for a status bar's client width:
+// panel 1 holds the progress bar, panel 2 is as wide as the window wants.
+const int ProgressPanelWidth = 200;
 struct TStatusPanels {
     int rights[3];
 };
-TStatusPanels ComputeStatusPanels(int clientWidth);
+TStatusPanels ComputeStatusPanels(int clientWidth, int lastPanelWidth);

@@ -6,7 +6,11 @@
 
 #include <string>
 
+#include "shell/PopupRules.h"
 #include "util/ComPtr.h"
+
+inline TBox ToBox(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
+inline RECT ToRect(const TBox& b) { return {b.left, b.top, b.right, b.bottom}; }
 
 // Event handlers of one browser window; every default ignores the event.
 class TWebBrowserEvents {
@@ -51,14 +55,18 @@ public:
     virtual std::string LocationURL() = 0;
     virtual bool Busy() = 0;
     virtual int ReadyState() = 0;
+    // What a page asked of the window it opened (each on unless asked off).
     virtual bool MenuBar() = 0;
     virtual int ToolBar() = 0;
     virtual bool AddressBar() = 0;
     virtual bool StatusBar() = 0;
+    virtual bool Resizable() = 0;
     virtual void SetSilent(bool silent) = 0;
     virtual void SetRegisterAsBrowser(bool on) = 0;
 
-    // The control's window and its place in the parent's client area.
+    // The control's window and its place in the parent's client area. A
+    // page's request for a window place or size changes the bounds the
+    // control reports, not where it shows: our window places it.
     virtual HWND Handle() = 0;
     virtual RECT BoundsRect() = 0;
     virtual void SetBounds(const RECT& bounds) = 0;

@@ -161,9 +161,10 @@ private:
         HRESULT STDMETHODCALLTYPE OnInPlaceDeactivate() override { return S_OK; }
         HRESULT STDMETHODCALLTYPE DiscardUndoState() override { return E_NOTIMPL; }
         HRESULT STDMETHODCALLTYPE DeactivateAndUndo() override { return E_NOTIMPL; }
-        // A page moving or sizing its window moves the control itself.
+        // The control's own Left, Top, Width and Height: a request for the
+        // window, recorded for the pop-up's placing.
         HRESULT STDMETHODCALLTYPE OnPosRectChange(LPCRECT position) override {
-            if (position && site->host_) site->host_->SetBounds(*position);
+            if (position && site->host_) site->host_->PlaceRequest(*position);
             return S_OK;
         }
     };
@@ -232,6 +233,22 @@ private:
             if (IDispatch** out = DispatchOutArgument(params, 0)) events.WebBrowser1NewWindow2(out);
             break;
         case DISPID_BEFORENAVIGATE2: events.WebBrowser1BeforeNavigate2(); break;
+        default: DispatchWindowRequest(id, params); break;
+        }
+    }
+
+    void DispatchWindowRequest(DISPID id, DISPPARAMS* params) {
+        if (!host_) return;
+        switch (id) {
+        case DISPID_WINDOWSETLEFT: host_->WindowRequest(TRequestSide::Left, IntArgument(params, 0)); break;
+        case DISPID_WINDOWSETTOP: host_->WindowRequest(TRequestSide::Top, IntArgument(params, 0)); break;
+        case DISPID_WINDOWSETWIDTH: host_->WindowRequest(TRequestSide::Width, IntArgument(params, 0)); break;
+        case DISPID_WINDOWSETHEIGHT: host_->WindowRequest(TRequestSide::Height, IntArgument(params, 0)); break;
+        case DISPID_ONMENUBAR:
+        case DISPID_ONTOOLBAR:
+        case DISPID_ONADDRESSBAR:
+        case DISPID_ONSTATUSBAR:
+        case DISPID_WINDOWSETRESIZABLE: host_->BarRequest(id, BoolArgument(params, 0)); break;
         default: break;
         }
     }
@@ -254,6 +271,7 @@ TWebBrowserHost::TWebBrowserHost(HWND parent, TWebBrowserEvents& events) {
                   "Error creating the web browser control");
         CheckCall(oleObject_->SetClientSite(site_->ClientSite()), "Error placing the web browser control");
         GetClientRect(parent, &bounds_);
+        asked_.bounds = ToBox(bounds_);
         CheckCall(oleObject_->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, site_->ClientSite(), 0, parent, &bounds_),
                   "Error activating the web browser control");
         inPlaceObject_ = oleObject_.As<IOleInPlaceObject>(IID_IOleInPlaceObject);
@@ -296,6 +314,8 @@ void TWebBrowserHost::Teardown() noexcept {
 void TWebBrowserHost::CheckCall(HRESULT result, const char* what) const {
     if (FAILED(result)) throw EOSError(what, static_cast<unsigned>(result));
 }
+
+ComPtr<IDispatch> TWebBrowserHost::EventSink() const { return site_ ? ComPtr<IDispatch>(site_->EventSink()) : nullptr; }
 
 int TWebBrowserHost::LiveSites() { return liveSites; }
 ULONG TWebBrowserHost::LastControlRelease() { return lastControlRelease; }
@@ -345,9 +365,12 @@ bool TWebBrowserHost::ReadSwitch(HRESULT (STDMETHODCALLTYPE IWebBrowser2::*gette
 }
 
 bool TWebBrowserHost::Busy() { return ReadSwitch(&IWebBrowser2::get_Busy); }
-bool TWebBrowserHost::MenuBar() { return ReadSwitch(&IWebBrowser2::get_MenuBar); }
-bool TWebBrowserHost::AddressBar() { return ReadSwitch(&IWebBrowser2::get_AddressBar); }
-bool TWebBrowserHost::StatusBar() { return ReadSwitch(&IWebBrowser2::get_StatusBar); }
+
+// A bar counts as asked for unless the property or the event about it said
+// off: a window's features may reach the control through either.
+bool TWebBrowserHost::MenuBar() { return asked_.menuBar && ReadSwitch(&IWebBrowser2::get_MenuBar); }
+bool TWebBrowserHost::AddressBar() { return asked_.addressBar && ReadSwitch(&IWebBrowser2::get_AddressBar); }
+bool TWebBrowserHost::StatusBar() { return asked_.statusBar && ReadSwitch(&IWebBrowser2::get_StatusBar); }
 
 int TWebBrowserHost::ReadyState() {
     READYSTATE state = READYSTATE_UNINITIALIZED;
@@ -358,7 +381,26 @@ int TWebBrowserHost::ReadyState() {
 int TWebBrowserHost::ToolBar() {
     int value = 0;
     CheckCall(browser_->get_ToolBar(&value), "Error reading the browser state");
-    return value;
+    return asked_.toolBar ? value : 0;
+}
+
+void TWebBrowserHost::WindowRequest(TRequestSide side, int value) {
+    asked_.bounds = ApplyWindowRequest(asked_.bounds, ToBox(bounds_), side, value);
+}
+
+void TWebBrowserHost::PlaceRequest(const RECT& asked) {
+    asked_.bounds = ApplyPlaceRequest(asked_.bounds, ToBox(bounds_), ToBox(asked));
+}
+
+void TWebBrowserHost::BarRequest(DISPID bar, bool on) {
+    switch (bar) {
+    case DISPID_ONMENUBAR: asked_.menuBar = on; break;
+    case DISPID_ONTOOLBAR: asked_.toolBar = on; break;
+    case DISPID_ONADDRESSBAR: asked_.addressBar = on; break;
+    case DISPID_ONSTATUSBAR: asked_.statusBar = on; break;
+    case DISPID_WINDOWSETRESIZABLE: asked_.resizable = on; break;
+    default: break;
+    }
 }
 
 void TWebBrowserHost::WriteSwitch(HRESULT (STDMETHODCALLTYPE IWebBrowser2::*setter)(VARIANT_BOOL), bool on) {
@@ -376,6 +418,7 @@ HWND TWebBrowserHost::Handle() {
 
 void TWebBrowserHost::SetBounds(const RECT& bounds) {
     bounds_ = bounds;
+    asked_.bounds = ToBox(bounds);
     if (inPlaceObject_) inPlaceObject_->SetObjectRects(&bounds_, &bounds_);
 }
 

@@ -32,13 +32,17 @@ public:
     int ToolBar() override;
     bool AddressBar() override;
     bool StatusBar() override;
+    bool Resizable() override { return asked_.resizable; }
     void SetSilent(bool silent) override;
     void SetRegisterAsBrowser(bool on) override;
 
     HWND Handle() override;
-    RECT BoundsRect() override { return bounds_; }
+    RECT BoundsRect() override { return ToRect(asked_.bounds); }
     void SetBounds(const RECT& bounds) override;
     void SetVisible(bool visible) override;
+
+    // Where the control's events arrive.
+    ComPtr<IDispatch> EventSink() const;
 
     // Site objects alive in the process, and what the last release of a
     // control returned: both are 0 after a clean teardown.
@@ -50,6 +54,10 @@ private:
     void Teardown() noexcept;
     void CheckCall(HRESULT result, const char* what) const;
     bool ReadSwitch(HRESULT (STDMETHODCALLTYPE IWebBrowser2::*getter)(VARIANT_BOOL*));
+    // What a page asks of its window, as the control reports it.
+    void WindowRequest(TRequestSide side, int value);
+    void PlaceRequest(const RECT& asked);
+    void BarRequest(DISPID bar, bool on);
     void WriteSwitch(HRESULT (STDMETHODCALLTYPE IWebBrowser2::*setter)(VARIANT_BOOL), bool on);
 
     TSite* site_ = nullptr;  // one reference, ours
@@ -58,5 +66,6 @@ private:
     ComPtr<IWebBrowser2> browser_;
     ComPtr<IConnectionPoint> eventsPoint_;
     DWORD eventsCookie_ = 0;
-    RECT bounds_{};
+    RECT bounds_{};        // where our window put the control
+    TPopupRequest asked_;  // bounds and bars as the page asked for them
 };

@@ -3,7 +3,6 @@
 #include <doctest/doctest.h>
 
 #include <windows.h>
-#include <winternl.h>
 
 #include <algorithm>
 #include <chrono>
@@ -13,6 +12,7 @@
 #include "util/ShellKit.h"
 #include "tools/TempFolder.h"
 #include "util/Utf.h"
+#include "tools/ProcessParameters.h"
 #include "tools/ProcessSweep.h"
 #include "tools/WindowSearch.h"
 
@@ -56,26 +56,10 @@ bool WaitFor(Condition condition, int milliseconds) {
     return condition();
 }
 
-// The show command another process was started with, read from its process
-// parameters (what GetStartupInfo reports inside it); -1 when unreadable.
+// The show command another process was started with; -1 when unreadable.
 int StartupShowCommandOf(int id) {
-    using QueryFn = NTSTATUS(NTAPI*)(HANDLE, PROCESSINFOCLASS, PVOID, ULONG, PULONG);
-    auto query = reinterpret_cast<QueryFn>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQueryInformationProcess")));
-    UniqueHandle process(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, static_cast<DWORD>(id)));
-    PROCESS_BASIC_INFORMATION basic{};
-    if (!query || !process ||
-        query(process.Get(), ProcessBasicInformation, &basic, sizeof basic, nullptr) != 0)
-        return -1;
-    constexpr SIZE_T ProcessParametersOffset = 0x20;  // in the 64-bit PEB
-    constexpr SIZE_T ShowWindowFlagsOffset = 0xA8;    // in the 64-bit process parameters
-    BYTE* parameters = nullptr;
-    ULONG show = 0;
-    if (!ReadProcessMemory(process.Get(), reinterpret_cast<BYTE*>(basic.PebBaseAddress) + ProcessParametersOffset,
-                           &parameters, sizeof parameters, nullptr) ||
-        !ReadProcessMemory(process.Get(), parameters + ShowWindowFlagsOffset, &show, sizeof show, nullptr))
-        return -1;
-    return static_cast<int>(show);
+    const auto parameters = ReadProcessParameters(id);
+    return parameters ? parameters->showCommand : -1;
 }
 
 bool HasVisibleMainWindow(int id) { return FindVisibleWindowOf(static_cast<DWORD>(id), L"TfrmMain") != nullptr; }

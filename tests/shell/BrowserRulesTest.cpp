@@ -45,8 +45,9 @@ TEST_CASE("toolbar row") {
     CHECK(row.addressTop == 15);
     CHECK(row.addressLeft + row.addressWidth + 4 == row.goLeft);
 
-    const TStatusPanels panels = ComputeStatusPanels(700);
+    const TStatusPanels panels = ComputeStatusPanels(700, 60);
     CHECK(panels.rights[0] == 440);
     CHECK(panels.rights[1] == 640);
     CHECK(panels.rights[2] == 700);
+    CHECK(ComputeStatusPanels(700, 80).rights[1] == 620);
 }

@@ -1,9 +1,34 @@
-// A browser control that records what it is asked and loads nothing.
+// A browser control that records what it is asked and loads nothing. A page's
+// request for its window is played through Ask and the bar fields, as the
+// real control's host records it.
 #pragma once
 #include <string>
 #include <vector>
 
 #include "shell/WebBrowser.h"
+
+// Stands for a control's IDispatch: counts its references, answers nothing.
+class TFakeDispatch : public IDispatch {
+public:
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** result) override {
+        *result = iid == IID_IUnknown || iid == IID_IDispatch ? this : nullptr;
+        if (!*result) return E_NOINTERFACE;
+        AddRef();
+        return S_OK;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++References; }
+    ULONG STDMETHODCALLTYPE Release() override { return --References; }
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
+        *count = 0;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override {
+        return E_NOTIMPL;
+    }
+    ULONG References = 0;
+};
 
 class TFakeWebBrowser : public TWebBrowser {
 public:
@@ -23,32 +48,41 @@ public:
         return false;
     }
     ComPtr<IDispatch> Document() override { return {}; }
-    ComPtr<IDispatch> Dispatch() override { return {}; }
+    ComPtr<IDispatch> Dispatch() override { return ComPtr<IDispatch>(&Control); }
     std::string LocationURL() override { return Location; }
     bool Busy() override { return false; }
     int ReadyState() override { return ReadyStateComplete; }
-    bool MenuBar() override { return true; }
-    int ToolBar() override { return 1; }
-    bool AddressBar() override { return true; }
-    bool StatusBar() override { return true; }
+    bool MenuBar() override { return Asked.menuBar; }
+    int ToolBar() override { return Asked.toolBar; }
+    bool AddressBar() override { return Asked.addressBar; }
+    bool StatusBar() override { return Asked.statusBar; }
+    bool Resizable() override { return Asked.resizable; }
     void SetSilent(bool silent) override { Silent = silent; }
-    void SetRegisterAsBrowser(bool) override {}
+    void SetRegisterAsBrowser(bool on) override { RegisteredAsBrowser = on; }
     HWND Handle() override { return window_; }
-    RECT BoundsRect() override { return bounds_; }
+    RECT BoundsRect() override { return ToRect(Asked.bounds); }
     void SetBounds(const RECT& bounds) override {
-        bounds_ = bounds;
+        placed_ = bounds;
+        Asked.bounds = ToBox(bounds);
         MoveWindow(window_, bounds.left, bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top, TRUE);
     }
     void SetVisible(bool visible) override { ShowWindow(window_, visible ? SW_SHOW : SW_HIDE); }
+
+    // A page's window features: the sides given, then the bars.
+    void Ask(std::initializer_list<std::pair<TRequestSide, int>> sides) {
+        for (auto [side, value] : sides) Asked.bounds = ApplyWindowRequest(Asked.bounds, ToBox(placed_), side, value);
+    }
 
     std::vector<std::string> Navigated;
     std::vector<int> Commands;
     std::vector<WPARAM> Offered;
     int Backs = 0, Forwards = 0, Stops = 0;
-    bool Silent = false;
+    bool Silent = false, RegisteredAsBrowser = false;
     std::string Location;
+    TPopupRequest Asked;
+    TFakeDispatch Control;
 
 private:
     HWND window_ = nullptr;
-    RECT bounds_{};
+    RECT placed_{};
 };

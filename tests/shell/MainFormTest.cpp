@@ -5,7 +5,7 @@
 
 #include <memory>
 
-#include "shell/FakeWebBrowser.h"
+#include "shell/FormTestKit.h"
 #include "shell/MainForm.h"
 #include "tools/TestBoxes.h"
 #include "util/ShellKit.h"
@@ -23,15 +23,13 @@ protected:
 };
 
 struct TFormFixture {
+    TFakeBrowsers fakes;
     TFakeWebBrowser* browser = nullptr;
     std::unique_ptr<TTestForm> form;
 
     TFormFixture() {
-        form = std::make_unique<TTestForm>([this](HWND parent, TWebBrowserEvents&) {
-            auto fake = std::make_unique<TFakeWebBrowser>(parent);
-            browser = fake.get();
-            return fake;
-        });
+        form = std::make_unique<TTestForm>(fakes.Factory());
+        browser = fakes.Made.front();
         RecordedBoxes().clear();
     }
 
@@ -40,37 +38,14 @@ struct TFormFixture {
         form->WebBrowser1TitleChange(title);
     }
 
-    bool Key(HWND target, WORD key, bool alt = false) {
-        MSG message{target, static_cast<UINT>(alt ? WM_SYSKEYDOWN : WM_KEYDOWN), key,
-                    alt ? LPARAM(1) << 29 : 0, 0, {}};
-        return form->ApplicationMessage(message);
-    }
+    bool Key(HWND target, WORD key, bool alt = false) { return PressKey(*form, target, key, alt); }
 
     HWND AddressEdit() const {
         return reinterpret_cast<HWND>(SendMessageW(form->cboAddress, CBEM_GETEDITCONTROL, 0, 0));
     }
 
-    void BringToFront() {
-        form->Show();
-        SetForegroundWindow(form->Handle());
-        SetFocus(form->Handle());
-    }
+    void BringToFront() { ::BringToFront(*form); }
 };
-
-std::string Caption(HWND window) {
-    wchar_t text[256]{};
-    GetWindowTextW(window, text, 256);
-    std::string result;
-    for (wchar_t* c = text; *c; ++c) result += static_cast<char>(*c);
-    return result;
-}
-
-// Shift and Ctrl as the message loop would see them.
-void HoldKeys(std::initializer_list<int> keys) {
-    BYTE state[256]{};
-    for (int key : keys) state[key] = 0x80;
-    SetKeyboardState(state);
-}
 
 }  // namespace
 

@@ -4,20 +4,21 @@
 #include <commctrl.h>
 #include <ole2.h>
 
+#include <array>
 #include <cstdio>
 #include <memory>
 
+#include <exdisp.h>
+#include <exdispid.h>
+
+#include "shell/BrowserForm.h"
+#include "shell/FormTestKit.h"
 #include "shell/MainForm.h"
 #include "shell/WebBrowserHost.h"
 #include "tools/TestBoxes.h"
 #include "util/ShellKit.h"
 
 namespace {
-
-struct TOle {
-    TOle() { OleInitialize(nullptr); }
-    ~TOle() { OleUninitialize(); }
-};
 
 struct TRecordingEvents : TWebBrowserEvents {};
 
@@ -34,36 +35,10 @@ private:
     HWND window_;
 };
 
-RECT RectIn(HWND child, HWND parent) {
-    RECT rect{};
-    GetWindowRect(child, &rect);
-    MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&rect), 2);
-    return rect;
-}
-
-int Width(const RECT& r) { return r.right - r.left; }
-int Height(const RECT& r) { return r.bottom - r.top; }
-
-bool Shown(HWND window) { return (GetWindowLongW(window, GWL_STYLE) & WS_VISIBLE) != 0; }
-
-void Pump(unsigned milliseconds) {
-    const DWORD end = GetTickCount() + milliseconds;
-    do {
-        TShellKit::ProcessMessages();
-        Sleep(10);
-    } while (GetTickCount() < end);
-}
-
 class TWindowTestForm : public TfrmMain {
 public:
     TWindowTestForm() : TfrmMain(TStartUp::Skip) {}
 };
-
-void SetClientSize(HWND window, int width, int height) {
-    RECT frame{0, 0, width, height};
-    AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongW(window, GWL_STYLE)), FALSE, 0);
-    SetWindowPos(window, nullptr, 0, 0, Width(frame), Height(frame), SWP_NOZORDER | SWP_NOMOVE);
-}
 
 void CheckLayout(TfrmMain& form) {
     RECT client{};
@@ -119,6 +94,30 @@ void CheckLayout(TfrmMain& form) {
     CHECK(rights[2] - rights[1] == 60);
     CHECK(rights[2] == client.right);
 }
+
+
+void RaiseEvent(IDispatch& sink, DISPID id, VARIANT argument) {
+    DISPPARAMS params{&argument, nullptr, 1, 0};
+    sink.Invoke(id, IID_NULL, 0, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr);
+}
+
+VARIANT Long(LONG value) {
+    VARIANT v;
+    VariantInit(&v);
+    v.vt = VT_I4;
+    v.lVal = value;
+    return v;
+}
+
+VARIANT Bool(bool value) {
+    VARIANT v;
+    VariantInit(&v);
+    v.vt = VT_BOOL;
+    v.boolVal = value ? VARIANT_TRUE : VARIANT_FALSE;
+    return v;
+}
+
+const RECT FreshBounds{RequestOrigin, RequestOrigin, RequestOrigin, RequestOrigin};
 
 }  // namespace
 
@@ -211,19 +210,114 @@ TEST_CASE("the main window's children at several sizes and in full screen") {
     }
 }
 
+TEST_CASE("a page's request for its window reaches the bounds and bars the control reports") {
+    TOle ole;
+    THostWindow parent;
+    TRecordingEvents events;
+    TWebBrowserHost host(parent.Get(), events);
+    host.SetBounds(FreshBounds);
+    const auto asked = [&] {
+        const RECT b = host.BoundsRect();
+        return std::array<LONG, 4>{b.left, b.top, b.right - b.left + b.left - RequestOrigin,
+                                   b.bottom - b.top + b.top - RequestOrigin};
+    };
+
+    SUBCASE("through the control's own properties, one edge at a time") {
+        auto browser = host.Dispatch().As<IWebBrowser2>(IID_IWebBrowser2);
+        REQUIRE(browser);
+        CHECK(SUCCEEDED(browser->put_Left(100)));
+        CHECK(SUCCEEDED(browser->put_Width(400)));
+        CHECK(SUCCEEDED(browser->put_Top(50)));
+        CHECK(SUCCEEDED(browser->put_Height(300)));
+        CHECK(asked() == std::array<LONG, 4>{100, 50, 400, 300});
+        CHECK(host.MenuBar());
+        browser->put_MenuBar(VARIANT_FALSE);
+        browser->put_ToolBar(0);
+        browser->put_AddressBar(VARIANT_FALSE);
+        browser->put_StatusBar(VARIANT_FALSE);
+        CHECK_FALSE(host.MenuBar());
+        CHECK(host.ToolBar() == 0);
+        CHECK_FALSE(host.AddressBar());
+        CHECK_FALSE(host.StatusBar());
+    }
+    SUBCASE("through the window events") {
+        ComPtr<IDispatch> sink = host.EventSink();
+        REQUIRE(sink);
+        RaiseEvent(*sink.Get(), DISPID_WINDOWSETHEIGHT, Long(300));
+        RaiseEvent(*sink.Get(), DISPID_WINDOWSETTOP, Long(50));
+        RaiseEvent(*sink.Get(), DISPID_WINDOWSETWIDTH, Long(400));
+        RaiseEvent(*sink.Get(), DISPID_WINDOWSETLEFT, Long(100));
+        CHECK(asked() == std::array<LONG, 4>{100, 50, 400, 300});
+        CHECK(host.Resizable());
+        RaiseEvent(*sink.Get(), DISPID_WINDOWSETRESIZABLE, Bool(false));
+        RaiseEvent(*sink.Get(), DISPID_ONMENUBAR, Bool(false));
+        RaiseEvent(*sink.Get(), DISPID_ONSTATUSBAR, Bool(false));
+        CHECK_FALSE(host.Resizable());
+        CHECK_FALSE(host.MenuBar());
+        CHECK_FALSE(host.StatusBar());
+        CHECK(host.AddressBar());
+        CHECK(host.ToolBar() != 0);
+    }
+    // Recorded only: the control stays where its window put it.
+    const RECT control = RectIn(host.Handle(), parent.Get());
+    CHECK(control.left == RequestOrigin);
+    CHECK(Width(control) == 0);
+    host.SetBounds({0, 0, 200, 100});
+    CHECK(asked() == std::array<LONG, 4>{0, 0, 200 - RequestOrigin, 100 - RequestOrigin});
+}
+
+TEST_CASE("the main window answers a new window with a pop-up of its own, freed when its page closes it") {
+    TOle ole;
+    {
+        TWindowTestForm form;
+        form.WebPort = 8080;
+        IDispatch* handedBack = nullptr;
+        form.WebBrowser1NewWindow2(&handedBack);
+        REQUIRE(handedBack != nullptr);
+        ComPtr<IDispatch> control(handedBack, false);
+        REQUIRE(TApplication::Instance().Forms().size() == 1);
+        auto* popup = dynamic_cast<TfrmBrowser*>(TApplication::Instance().Forms().front().get());
+        REQUIRE(popup != nullptr);
+        CHECK(TWebBrowserHost::LiveSites() == 2);
+        CHECK(control.As<IUnknown>(IID_IUnknown).Get() ==
+              popup->WebBrowser1->Dispatch().As<IUnknown>(IID_IUnknown).Get());
+        auto browser = control.As<IWebBrowser2>(IID_IWebBrowser2);
+        VARIANT_BOOL registered = VARIANT_FALSE;
+        REQUIRE(browser);
+        browser->get_RegisterAsBrowser(&registered);
+        CHECK(registered != VARIANT_FALSE);
+        CHECK(popup->HomeUrl == "http://127.0.0.1:8080");
+        CHECK(GetWindow(popup->Handle(), GW_OWNER) == nullptr);
+        CHECK(IsWindowVisible(popup->Handle()));
+        browser.Reset();
+        control.Reset();  // the asking control lets go of it
+
+        const HWND popupWindow = popup->Handle();
+        PostMessageW(popup->WebBrowser1->Handle(), WM_CLOSE, 0, 0);
+        PumpThroughHooks(200);
+        CHECK_FALSE(IsWindow(popupWindow));
+        CHECK(TApplication::Instance().Forms().empty());
+        CHECK(TWebBrowserHost::LiveSites() == 1);
+        CHECK(TWebBrowserHost::LastControlRelease() == 0);
+        CHECK(IsWindow(form.Handle()));
+    }
+    CHECK(TWebBrowserHost::LiveSites() == 0);
+}
+
 // Run by take_screenshots.sh: each pose is announced in poses.txt and held
 // while the script takes a picture (console output reaches a pipe only at exit).
+void Pose(const char* name) {
+    Pump(500);
+    if (FILE* poses = std::fopen("poses.txt", "a")) {
+        std::fprintf(poses, "%s\n", name);
+        std::fclose(poses);
+    }
+    Pump(2500);
+}
+
 TEST_CASE("poses for screenshots" * doctest::skip()) {
     TOle ole;
     TWindowTestForm form;
-    const auto pose = [&](const char* name) {
-        Pump(500);
-        if (FILE* poses = std::fopen("poses.txt", "a")) {
-            std::fprintf(poses, "%s\n", name);
-            std::fclose(poses);
-        }
-        Pump(2500);
-    };
     form.MoveProgressBarIntoStatusBar();
     form.SetHomeHint("http://127.0.0.1:8080 (Alt+Home)");
     form.Show();
@@ -232,13 +326,44 @@ TEST_CASE("poses for screenshots" * doctest::skip()) {
     form.WebBrowser1StatusTextChange("Opening page http://127.0.0.1:8080/...");
     form.WebBrowser1ProgressChange(45, 100);
     form.WebBrowser1CommandStateChange(navForward, false);
-    pose("design-size");
+    Pose("design-size");
     SetClientSize(form.Handle(), 1000, 640);
-    pose("wide");
+    Pose("wide");
     form.WebBrowser1ProgressChange(-1, 100);
     form.WebBrowser1StatusTextChange("Done");
     SetClientSize(form.Handle(), 520, 380);
-    pose("narrow");
+    Pose("narrow");
     form.EnterFullScreen();
-    pose("full-screen");
+    Pose("full-screen");
+}
+
+TEST_CASE("pop-up poses for screenshots" * doctest::skip()) {
+    TOle ole;
+    TWindowTestForm opener;
+    opener.WebPort = 8080;
+    // A page's window.open, as the control reports it to the new window.
+    const auto open = [&](std::initializer_list<std::pair<DISPID, VARIANT>> features) -> TfrmBrowser& {
+        IDispatch* handedBack = nullptr;
+        opener.WebBrowser1NewWindow2(&handedBack);
+        ComPtr<IDispatch> control(handedBack, false);
+        auto& popup = dynamic_cast<TfrmBrowser&>(*TApplication::Instance().Forms().back());
+        ComPtr<IDispatch> sink = static_cast<TWebBrowserHost&>(*popup.WebBrowser1).EventSink();
+        for (auto [id, value] : features) RaiseEvent(*sink.Get(), id, value);
+        popup.WebBrowser1BeforeNavigate2();
+        popup.SetAddressText("http://127.0.0.1:8080/window.php");
+        popup.WebBrowser1TitleChange("Order details");
+        popup.WebBrowser1StatusTextChange("Done");
+        return popup;
+    };
+    TfrmBrowser& unasked = open({});
+    Pose("design");
+    unasked.Close();
+    TfrmBrowser& asked = open({{DISPID_WINDOWSETLEFT, Long(100)}, {DISPID_WINDOWSETTOP, Long(50)},
+                               {DISPID_WINDOWSETWIDTH, Long(400)}, {DISPID_WINDOWSETHEIGHT, Long(300)}});
+    Pose("400x300-with-bars");
+    asked.Close();
+    open({{DISPID_WINDOWSETLEFT, Long(100)}, {DISPID_WINDOWSETTOP, Long(50)}, {DISPID_WINDOWSETWIDTH, Long(400)},
+          {DISPID_WINDOWSETHEIGHT, Long(300)}, {DISPID_ONMENUBAR, Bool(false)}, {DISPID_ONSTATUSBAR, Bool(false)}});
+    Pose("400x300-without-bars");
+    TApplication::Instance().FreeForms();
 }
