@@ -12,6 +12,7 @@
 #include "shell/MainForm.h"
 #include "util/Guard.h"
 #include "util/ShellKit.h"
+#include "util/Timeline.h"
 #include "util/Utf.h"
 
 namespace {
@@ -37,7 +38,9 @@ void RemoveLeftOverRenamer() {
 
 void RelaunchThroughShell() {
     const int show = TShellKit::GetStartupShowCommand() + RelaunchShowBase;
+    TimelineMark("relaunch");
     ShellExecuteW(nullptr, L"open", Widen(TShellKit::GetExeFileName()).c_str(), nullptr, nullptr, show);
+    TimelineMark("relaunched");
     TShellKit::ProcessMessages();
     TShellKit::KillSelf();
 }
@@ -68,6 +71,7 @@ int RunCommandLine(const TCommandLine& args) {
 }  // namespace
 
 int RunProgram() {
+    TimelineMark("entry");
     TShellKit::RequireWin2000();
     SetCurrentDirectoryW(Widen(TShellKit::GetAppDir()).c_str());
     // Before any browser control exists.
