@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "E2eKit.h"
-#include "server/ServerText.h"
 #include "shell/BrowserFrame.h"
+#include "shell/Window.h"
 #include "util/ResourceUpdate.h"
 #include "util/ShellKit.h"
 #include "util/Utf.h"
@@ -70,33 +70,39 @@ RECT ButtonRect(HWND toolbar, int command) {
     return rect;
 }
 
+// The toolbar, somewhere inside the main window, that holds the Customize button.
+HWND CustomizeToolbar(HWND mainWindow) {
+    HWND found = nullptr;
+    EnumChildWindows(
+        mainWindow,
+        [](HWND child, LPARAM result) -> BOOL {
+            wchar_t className[64] = L"";
+            GetClassNameW(child, className, 64);
+            if (std::wstring(className) != TOOLBARCLASSNAMEW ||
+                SendMessageW(child, TB_COMMANDTOINDEX, TBrowserFrame::btnBrand, 0) < 0)
+                return TRUE;
+            *reinterpret_cast<HWND*>(result) = child;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
 void ClickCustomizeButton(HWND mainWindow) {
     BringToFront(mainWindow);
-    HWND toolbar = nullptr;
-    while ((toolbar = FindWindowExW(mainWindow, toolbar, TOOLBARCLASSNAMEW, nullptr)) != nullptr &&
-           SendMessageW(toolbar, TB_COMMANDTOINDEX, TBrowserFrame::btnBrand, 0) < 0) {
-    }
-    if (!toolbar) {  // the toolbar lies inside the cool bar
-        HWND coolBar = FindWindowExW(mainWindow, nullptr, REBARCLASSNAMEW, nullptr);
-        while ((toolbar = FindWindowExW(coolBar, toolbar, TOOLBARCLASSNAMEW, nullptr)) != nullptr &&
-               SendMessageW(toolbar, TB_COMMANDTOINDEX, TBrowserFrame::btnBrand, 0) < 0) {
-        }
-    }
+    HWND toolbar = CustomizeToolbar(mainWindow);
     REQUIRE(toolbar);
     const RECT button = ButtonRect(toolbar, TBrowserFrame::btnBrand);
     POINT centre{(button.left + button.right) / 2, (button.top + button.bottom) / 2};
     ClientToScreen(toolbar, &centre);
-    SetCursorPos(centre.x, centre.y);
-    INPUT clicks[2]{};
-    clicks[0].type = clicks[1].type = INPUT_MOUSE;
-    clicks[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-    clicks[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-    SendInput(2, clicks, sizeof(INPUT));
+    ClickAt(centre);
 }
 
+// Asked of the window itself: the caption store of another process's
+// controls does not hold what they show.
 std::string TextOf(HWND window) {
     wchar_t text[1024] = L"";
-    GetWindowTextW(window, text, 1024);
+    SendMessageW(window, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text));
     return Narrow(text);
 }
 
@@ -274,9 +280,11 @@ TEST_CASE("Customize rebrands the runner: new name, icon and splash image; a rej
     const std::string iconImage = IconImage(0xFF2080C0);
     standin::WriteWholeFile(icon, IconFile(iconImage));
     standin::WriteWholeFile(splash, SplashPng());
+    distribution.SetConfigValue("customizebutton", "0");  // the keys work all the same
 
     const TRunningSite first = StartAndWait(distribution);
     WaitForSplashToEnd(distribution);
+    CHECK(SendMessageW(CustomizeToolbar(first.MainWindow), TB_ISBUTTONHIDDEN, TBrowserFrame::btnBrand, 0));
     const std::vector<DWORD> firstServers = ProcessesRunning(distribution.ApacheExe);
     const std::vector<DWORD> firstDatabase = ProcessesRunning(distribution.MysqldExe);
     const std::string brandIni = distribution.WorkDir() + "\\Brand.ini";
@@ -304,6 +312,7 @@ TEST_CASE("Customize rebrands the runner: new name, icon and splash image; a rej
     const std::string stamped = ReadRcDataOf(distribution.Runner, "RES_CONFIG_INI").value_or("");
     CHECK(stamped.find("\r\ntitle=\"My Shop\"\r\n") != std::string::npos);
     CHECK(stamped.find("\r\niconfile=\"" + icon + "\"\r\n") != std::string::npos);
+    CHECK(stamped.find("\r\ncustomizebutton=0\r\n") != std::string::npos);
     CHECK(ReadRcDataOf(distribution.Runner, "RES_SPLASH") == SplashPng());
     CHECK(MainIconImages(distribution.Runner) == std::vector<std::string>{iconImage});
     // Re-made from the new settings, without the chosen files.
