@@ -63,10 +63,9 @@ WORD GetResourceLanguage(HMODULE module, LPCWSTR type, LPCWSTR name) {
 
 std::optional<std::string> ReadRcDataOf(const std::string& exeFile, const std::string& name) {
     const UniqueModule module = LoadAsDataFile(exeFile);
+    const WORD neutral = MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL);
     std::string data;
-    if (!module || !ReadResource(module.Get(), RT_RCDATA, Widen(name).c_str(), MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL),
-                                 data))
-        return std::nullopt;
+    if (!module || !ReadResource(module.Get(), RT_RCDATA, Widen(name).c_str(), neutral, data)) return std::nullopt;
     return data;
 }
 

@@ -114,7 +114,8 @@ struct TBuildFixture {
 
 }  // namespace
 
-TEST_CASE_FIXTURE(TBuildFixture, "OK: Brand.ini gets the choices, the stamps run in order, the renamer starts, the runner quits") {
+TEST_CASE_FIXTURE(TBuildFixture,
+                  "OK: Brand.ini gets the choices, the stamps run in order, the renamer starts, the runner quits") {
     build->RunningExe = TShellKit::GetExeFileName();
     build->IconResult = 1;  // a failed icon keeps the old one and the build goes on
     ChooseAndConfirm();
