@@ -24,7 +24,9 @@ public:
     // Handlers of its own
     void btnBrandClick();
     void actCustomizeExecute();
-    virtual void RunCustomize() {}
+    virtual void RunCustomize();
+    // While disabled, the tray icon ignores clicks (around modal dialogs).
+    virtual void EnableTrayIcon(bool /*enabled*/) {}
     void tmrCloseSplashTimer();
 
     // Start-up hooks; the frame's own where both windows share them

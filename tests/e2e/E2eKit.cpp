@@ -8,6 +8,7 @@
 #include "E2ePaths.h"
 #include "StandinText.h"
 #include "server/ServerText.h"
+#include "util/ResourceUpdate.h"
 #include "util/ShellKit.h"
 #include "util/Utf.h"
 
@@ -30,14 +31,6 @@ void CopyTree(const std::string& from, const std::string& to) {
         else
             CopyFileW(Widen(from + "\\" + name).c_str(), Widen(to + "\\" + name).c_str(), FALSE);
     }
-}
-
-std::string ReadRcData(const std::string& exe, const wchar_t* name) {
-    UniqueModule module(LoadLibraryExW(Widen(exe).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
-    HRSRC resource = module ? FindResourceW(module.Get(), name, RT_RCDATA) : nullptr;
-    HGLOBAL data = resource ? LoadResource(module.Get(), resource) : nullptr;
-    if (!data) return {};
-    return std::string(static_cast<const char*>(LockResource(data)), SizeofResource(module.Get(), resource));
 }
 
 std::string WithValue(const std::string& ini, const std::string& key, const std::string& value) {
@@ -97,7 +90,7 @@ void TDistribution::KillAll() const {
 }
 
 void TDistribution::SetConfigValue(const std::string& key, const std::string& value) {
-    const std::string ini = WithValue(ReadRcData(Runner, L"RES_CONFIG_INI"), key, value);
+    const std::string ini = WithValue(ReadRcDataOf(Runner, "RES_CONFIG_INI").value_or(""), key, value);
     if (!TShellKit::WriteRcDataResource(Runner, "RES_CONFIG_INI", ini))
         throw std::runtime_error("cannot set " + key + " in " + Runner);
 }
