@@ -50,3 +50,23 @@ function(vadrome_test)
     set_tests_properties(${T_NAME} PROPERTIES LABELS gui)
   endif()
 endfunction()
+
+# vadrome_delay_imports(target dll...): the target loads each DLL when it first
+# calls into it instead of at start. Every function of the toolchain's import
+# library goes through the delay-loading twin built here, linked ahead of it.
+function(vadrome_delay_imports target)
+  foreach(dll IN LISTS ARGN)
+    find_library(VADROME_IMPORT_${dll} ${dll} REQUIRED)
+    set(def ${CMAKE_CURRENT_BINARY_DIR}/${dll}-delay.def)
+    set(lib ${CMAKE_CURRENT_BINARY_DIR}/lib${dll}-delay.a)
+    add_custom_command(OUTPUT ${lib}
+      COMMAND ${CMAKE_COMMAND} -DNM=${CMAKE_NM} -DLIB=${VADROME_IMPORT_${dll}} -DDLL=${dll}.dll -DDEF=${def}
+        -P ${CMAKE_SOURCE_DIR}/cmake/ImportsToDef.cmake
+      COMMAND ${CMAKE_DLLTOOL} --input-def ${def} --output-delaylib ${lib} --dllname ${dll}.dll
+      DEPENDS ${VADROME_IMPORT_${dll}} ${CMAKE_SOURCE_DIR}/cmake/ImportsToDef.cmake
+      VERBATIM)
+    add_custom_target(${target}_${dll}_delay DEPENDS ${lib})
+    add_dependencies(${target} ${target}_${dll}_delay)
+    target_link_libraries(${target} PRIVATE ${lib})
+  endforeach()
+endfunction()

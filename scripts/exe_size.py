@@ -49,7 +49,7 @@ def group_of(source):
     for name, pattern in GROUPS:
         if pattern.search(source):
             return name
-    return "import stubs and linker data" if re.search(r"lib\w+\.a|dll stuff|LONG", source) else source
+    return "import stubs and linker data" if re.search(r"lib[\w-]+\.a|dll stuff|LONG", source) else source
 
 
 def main():

@@ -1,6 +1,7 @@
 #include "launcher/Program.h"
 
 #include <windows.h>
+#include <commctrl.h>
 #include <ole2.h>
 #include <shellapi.h>
 
@@ -10,8 +11,10 @@
 #include "launcher/Modes.h"
 #include "shell/Application.h"
 #include "shell/MainForm.h"
+#include "util/ComPtr.h"
 #include "util/Guard.h"
 #include "util/ShellKit.h"
+#include "util/Timeline.h"
 #include "util/Utf.h"
 
 namespace {
@@ -37,12 +40,27 @@ void RemoveLeftOverRenamer() {
 
 void RelaunchThroughShell() {
     const int show = TShellKit::GetStartupShowCommand() + RelaunchShowBase;
+    TimelineMark("relaunch");
+    const TComApartment com;
     ShellExecuteW(nullptr, L"open", Widen(TShellKit::GetExeFileName()).c_str(), nullptr, nullptr, show);
+    TimelineMark("relaunched");
     TShellKit::ProcessMessages();
     TShellKit::KillSelf();
 }
 
+// The library loads on its first use; every control class the runner's windows
+// and dialogs create is registered before the first of them.
+void InitCommonControlClasses() {
+    INITCOMMONCONTROLSEX classes{};
+    classes.dwSize = sizeof(classes);
+    classes.dwICC = ICC_WIN95_CLASSES | ICC_COOL_CLASSES | ICC_USEREX_CLASSES;
+    InitCommonControlsEx(&classes);
+}
+
 int RunRunner() {
+    // Before any browser control exists; the other processes of the exe never need it.
+    OleSession ole;
+    InitCommonControlClasses();
     TApplication& application = TApplication::Instance();
     application.Initialize();
     application.SetToolWindowStyle(true);
@@ -68,10 +86,9 @@ int RunCommandLine(const TCommandLine& args) {
 }  // namespace
 
 int RunProgram() {
+    TimelineMark("entry");
     TShellKit::RequireWin2000();
     SetCurrentDirectoryW(Widen(TShellKit::GetAppDir()).c_str());
-    // Before any browser control exists.
-    OleSession ole;
 
     const TCommandLine args(Narrow(GetCommandLineW()));
     if (args.Count() >= 1) return RunCommandLine(args);

@@ -6,6 +6,7 @@
 #include "launcher/LastResort.h"
 #include "launcher/Modes.h"
 #include "launcher/TargetWait.h"
+#include "util/ComPtr.h"
 #include "util/Errors.h"
 #include "util/Guard.h"
 #include "util/Handles.h"
@@ -63,7 +64,9 @@ void RunStampingChild(const std::string& mode, const std::string& target, const 
 }
 
 void OpenUnlessAsked(const TCommandLine& args, const std::string& target) {
-    if (args.Count() < 6) ShellExecuteW(nullptr, L"open", Widen(target).c_str(), nullptr, nullptr, SW_SHOW);
+    if (args.Count() >= 6) return;
+    const TComApartment com;
+    ShellExecuteW(nullptr, L"open", Widen(target).c_str(), nullptr, nullptr, SW_SHOW);
 }
 
 void RunSetup(const TCommandLine& args) {

@@ -8,6 +8,7 @@
 #include "util/Errors.h"
 #include "util/Guard.h"
 #include "util/ShellKit.h"
+#include "util/Timeline.h"
 
 namespace {
 
@@ -94,7 +95,9 @@ void TRunner::StartWebServer() {
     ApacheExePath = BinDir + "\\Apache\\Apache.exe";
     KillProcessesByPath(ApacheExePath);
     ApacheProcess = StartInJob(ServerPath(ApacheExePath), ApacheParameters(ServerPath(HttpdConfPath)), SW_HIDE);
+    TimelineMark("web-server-started");
     WaitForWebServer();
+    TimelineMark("web-server-up");
 }
 
 // Up means two processes (the server and its child). One that stays single

@@ -12,6 +12,7 @@
 #include "util/MessageBox.h"
 #include "util/ShellKit.h"
 #include "util/Text.h"
+#include "util/Timeline.h"
 #include "util/Utf.h"
 
 namespace {
@@ -81,9 +82,11 @@ void TRunner::PrepareSettings() {
 void TRunner::StartServers() {
     CheckServerFolders();
     SplashProcess = StartSplashProcess();
+    TimelineMark("splash-started");
     BinDir = ResolveBinDir();
     SetEnvironmentSecond();
     StartDatabaseServer();
+    TimelineMark("database-started");
     WritePhpIni();
     NamedStep("The web server's port could not be chosen", [&] { ChooseWebPort(); });
     StartWebServer();
@@ -109,6 +112,7 @@ bool TRunner::ReadBrowserIni() {
 }
 
 void TRunner::FormCreate() {
+    TimelineMark("form-create");
     Guarded([&] { InstallHintWindow(); });
     EnsureSingleInstance();
     Guarded(MaskFloatingPointExceptions);
@@ -118,9 +122,11 @@ void TRunner::FormCreate() {
     // Whatever fails from here on has started processes that must not outlive it.
     try {
         PrepareSettings();
+        TimelineMark("settings");
         StartServers();
         LoadExplorerModule();
         OpenHomePage(HomeAddress(WebPort));
+        TimelineMark("first-navigation");
         if (ReadBrowserIni()) RunExternalBrowser();
         RunOwnBrowser();
     } catch (const std::exception& error) {
@@ -203,6 +209,7 @@ void TRunner::RunOwnBrowser() {
         StartSplashCloseTimer();
     }
     Started = true;
+    TimelineMark("started");
 }
 
 void TRunner::ApplyStartState() {

@@ -12,6 +12,7 @@
 #include "util/Guard.h"
 #include "util/ShellKit.h"
 #include "util/Text.h"
+#include "util/Timeline.h"
 #include "util/Utf.h"
 
 namespace {
@@ -91,7 +92,9 @@ TBrowserFrame::TBrowserFrame(const TFrameDesign& design, const std::string& capt
                  frame.bottom - frame.top, nullptr);
     try {
         CreateComponents();
+        TimelineMark("browser-control");
         WebBrowser1 = browserFactory_(Handle(), *this);
+        TimelineMark("browser-control-loaded");
     } catch (...) {
         ReleaseComponents();  // no destructor runs for a constructor that throws
         throw;

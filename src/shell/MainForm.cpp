@@ -7,6 +7,7 @@
 #include "server/ServerText.h"
 #include "util/Guard.h"
 #include "util/ShellKit.h"
+#include "util/Timeline.h"
 #include "util/Utf.h"
 
 TfrmMain* frmMain = nullptr;
@@ -41,6 +42,7 @@ void TfrmMain::Show() {
         SetWindowPos(Handle(), HWND_TOP, 0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN),
                      SWP_FRAMECHANGED);
     }
+    TimelineMark("window-shown");
 }
 
 std::string TfrmMain::HomePage() const { return HomeAddress(WebPort); }

@@ -48,7 +48,8 @@ std::vector<TSnapshotEntry> TakeProcessSnapshot() {
     PROCESSENTRY32W entry{};
     entry.dwSize = sizeof(entry);
     for (BOOL more = Process32FirstW(snapshot.Get(), &entry); more; more = Process32NextW(snapshot.Get(), &entry))
-        entries.push_back({static_cast<int>(entry.th32ProcessID), static_cast<int>(entry.th32ParentProcessID)});
+        entries.push_back(
+            {static_cast<int>(entry.th32ProcessID), static_cast<int>(entry.th32ParentProcessID), entry.szExeFile});
     return entries;
 }
 

@@ -1,5 +1,7 @@
-// The one COM smart pointer.
+// The one COM smart pointer, and the apartment for a thread that only
+// borrows COM for a moment.
 #pragma once
+#include <objbase.h>
 #include <unknwn.h>
 #include <utility>
 
@@ -38,4 +40,17 @@ public:
 
 private:
     T* p_ = nullptr;
+};
+
+// The shell may hand ShellExecute's work to COM extensions, which expect a
+// single-threaded apartment; a thread that has one already keeps it.
+class TComApartment {
+public:
+    TComApartment() : ok_(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE))) {}
+    ~TComApartment() { if (ok_) CoUninitialize(); }
+    TComApartment(const TComApartment&) = delete;
+    TComApartment& operator=(const TComApartment&) = delete;
+
+private:
+    bool ok_;
 };

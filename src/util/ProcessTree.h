@@ -7,11 +7,13 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <string>
 #include <vector>
 
 struct TSnapshotEntry {
     int Id = 0;
     int ParentId = 0;
+    std::wstring ExeName;  // the image's file name, long or short as the process was started
 };
 
 // Creation time of the entry at an index, in any unit that grows with time;

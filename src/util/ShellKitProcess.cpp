@@ -25,15 +25,55 @@ std::wstring PathIdentity(const std::string& path) {
     return identity;
 }
 
+// An enabled privilege stays enabled in the token for the rest of the
+// process's life: one adjustment serves every later look-up and kill.
+void EnableDebugPrivilege() {
+    static const bool enabled = TShellKit::EnablePrivilege("SeDebugPrivilege");
+    (void)enabled;
+}
+
 // The file of the process's first module; empty when it cannot be read.
 std::string ImagePathOf(HANDLE process) {
     HMODULE firstModule = nullptr;
     DWORD needed = 0;
     if (!EnumProcessModules(process, &firstModule, sizeof(firstModule), &needed)) return {};
-    std::wstring path(32768, L'\0');
-    const DWORD length = GetModuleFileNameExW(process, firstModule, path.data(), static_cast<DWORD>(path.size()));
-    path.resize(length);
-    return Narrow(path);
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD size = static_cast<DWORD>(path.size());
+        const DWORD length = GetModuleFileNameExW(process, firstModule, path.data(), size);
+        // A full buffer may hold a cut name.
+        if (length + 1 < size || size >= 32768) {
+            path.resize(length);
+            return Narrow(path);
+        }
+        path.resize(size * 2);
+    }
+}
+
+std::wstring FileNameOf(const std::wstring& path) { return path.substr(path.find_last_of(L"\\/") + 1); }
+
+bool SameFileName(const std::wstring& a, const std::wstring& b) {
+    return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(), static_cast<int>(b.size()),
+                                TRUE) == CSTR_EQUAL;
+}
+
+// A process can run the file only when its image has the file's name, in the
+// long or the short form it was started by; the others are never opened.
+struct TImageNames {
+    std::wstring Long, Short;
+    bool Match(const std::wstring& exeName) const { return SameFileName(exeName, Long) || SameFileName(exeName, Short); }
+};
+
+TImageNames ImageNamesOf(const std::string& fullPath, const std::wstring& identity) {
+    const std::wstring path = Widen(fullPath);
+    std::wstring longPath(MAX_PATH, L'\0');
+    DWORD length = GetLongPathNameW(path.c_str(), longPath.data(), MAX_PATH);
+    if (length >= MAX_PATH) {
+        longPath.resize(length);
+        length = GetLongPathNameW(path.c_str(), longPath.data(), length);
+    }
+    longPath.resize(length < longPath.size() ? length : 0);
+    return {FileNameOf(longPath.empty() ? path : longPath), FileNameOf(identity)};
 }
 
 // The processes that run the file, in snapshot order, each held with the
@@ -41,10 +81,13 @@ std::string ImagePathOf(HANDLE process) {
 std::vector<TChildProcess> ProcessesRunning(const std::string& file, bool firstOnly, DWORD extraAccess) {
     std::vector<TChildProcess> found;
     if (!TShellKit::FileExists(file)) return found;
-    const std::wstring target = PathIdentity(TShellKit::ExpandAppRelative(file));
+    const std::string fullPath = TShellKit::ExpandAppRelative(file);
+    const std::wstring target = PathIdentity(fullPath);
     if (target.empty()) return found;
-    TShellKit::EnablePrivilege("SeDebugPrivilege");
+    const TImageNames names = ImageNamesOf(fullPath, target);
+    EnableDebugPrivilege();
     for (const TSnapshotEntry& entry : TakeProcessSnapshot()) {
+        if (!names.Match(entry.ExeName)) continue;
         TChildProcess process = HoldProcess(entry.Id, PROCESS_QUERY_INFORMATION | PROCESS_VM_READ | extraAccess);
         if (!process || PathIdentity(ImagePathOf(process.Handle())) != target) continue;
         found.push_back(std::move(process));
@@ -129,7 +172,7 @@ bool TShellKit::IsDescendantProcess(int ancestor, int id) {
 
 std::string TShellKit::GetProcessImagePath(int id) {
     if (!ProcessExists(id)) return {};
-    EnablePrivilege("SeDebugPrivilege");
+    EnableDebugPrivilege();
     const TChildProcess process = HoldProcess(id, PROCESS_QUERY_INFORMATION | PROCESS_VM_READ);
     return process ? ImagePathOf(process.Handle()) : std::string();
 }
@@ -149,7 +192,7 @@ std::vector<TChildProcess> HoldProcessesByPath(const std::string& file) {
 
 bool TShellKit::KillProcess(int id) {
     if (id == 0) return false;
-    EnablePrivilege("SeDebugPrivilege");
+    EnableDebugPrivilege();
     const TChildProcess process = HoldProcess(id, PROCESS_TERMINATE);
     return process && TerminateProcess(process.Handle(), 0);
 }

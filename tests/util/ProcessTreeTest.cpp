@@ -13,7 +13,7 @@ struct TProcessList {
     std::vector<int> asked;                // ids whose creation time was read
 
     void Add(int id, int parent, std::uint64_t time) {
-        snapshot.push_back({id, parent});
+        snapshot.push_back({id, parent, {}});
         if (time != 0) created[id] = time;
     }
     std::vector<int> DescendantsOf(int root, std::uint64_t rootCreated) {

@@ -68,6 +68,68 @@ TEST_CASE("a started child is found by long path, short path and any letter case
     CHECK(TShellKit::FindProcessByPath(copy) == 0);
 }
 
+TEST_CASE("a child started by its short path is found by its long path and by its short path") {
+    TempFolder temp;
+    const std::string copy = temp / "Kind Prozeß ü.exe";
+    REQUIRE(CopyFileW(Widen(ChildExe()).c_str(), Widen(copy).c_str(), FALSE));
+    const std::string shortPath = TShellKit::GetShortPath(copy);
+    REQUIRE(Upper(shortPath) != Upper(copy));
+    ChildProcesses children;
+    const int id = TShellKit::StartProcess(shortPath, "sleep " + ChildLifetime, SW_HIDE, "");
+    REQUIRE(id != 0);
+    children.ids.push_back(id);
+
+    CHECK(WaitFor([&] { return TShellKit::FindProcessByPath(copy) == id; }));
+    CHECK(TShellKit::FindProcessesByPath(Upper(shortPath)) == std::vector<int>{id});
+    // The same name in another folder is another file.
+    const std::string twin = temp / "twin";
+    CreateDirectoryW(Widen(twin).c_str(), nullptr);
+    REQUIRE(CopyFileW(Widen(copy).c_str(), Widen(twin + "\\Kind Prozeß ü.exe").c_str(), FALSE));
+    CHECK(TShellKit::FindProcessesByPath(twin + "\\Kind Prozeß ü.exe").empty());
+}
+
+namespace {
+
+// Counts the processes a look-up opens.
+class TCountedOpens {
+public:
+    TCountedOpens() : previous_(ProcessOpener()) {
+        Count() = 0;
+        ProcessOpener() = Open;
+    }
+    ~TCountedOpens() { ProcessOpener() = previous_; }
+    TCountedOpens(const TCountedOpens&) = delete;
+    TCountedOpens& operator=(const TCountedOpens&) = delete;
+    static int& Count() {
+        static int count = 0;
+        return count;
+    }
+
+private:
+    TProcessOpener previous_;
+    static HANDLE Open(DWORD access, int id) {
+        ++Count();
+        return OpenProcess(access, FALSE, static_cast<DWORD>(id));
+    }
+};
+
+}  // namespace
+
+TEST_CASE("a look-up by path opens only the processes that run a file of that name") {
+    TempFolder temp;
+    const std::string target = temp / "target.exe", other = temp / "other.exe";
+    REQUIRE(CopyFileW(Widen(ChildExe()).c_str(), Widen(target).c_str(), FALSE));
+    REQUIRE(CopyFileW(Widen(ChildExe()).c_str(), Widen(other).c_str(), FALSE));
+    ChildProcesses children;
+    for (const std::string& exe : {target, other, other})
+        children.ids.push_back(TShellKit::StartProcess(exe, "sleep " + ChildLifetime, SW_HIDE, ""));
+    REQUIRE(WaitFor([&] { return TShellKit::FindProcessesByPath(other).size() == 2; }));
+
+    const TCountedOpens opens;
+    CHECK(TShellKit::FindProcessesByPath(target) == std::vector<int>{children.ids[0]});
+    CHECK(TCountedOpens::Count() == 1);
+}
+
 TEST_CASE("the own process's image and files that nothing runs") {
     CHECK(Upper(TShellKit::GetProcessImagePath(TShellKit::GetSelfProcessId())) ==
           Upper(TShellKit::GetExeFileName()));
