@@ -335,6 +335,18 @@ void PostKeys(HWND window, std::initializer_list<WORD> keys) {
 
 void Click(HWND button) { PostMessageW(button, BM_CLICK, 0, 0); }
 
+void TypeText(HWND control, const std::string& text) {
+    PostMessageW(control, EM_SETSEL, 0, -1);
+    for (wchar_t character : Widen(text)) PostMessageW(control, WM_CHAR, character, 1);
+}
+
+std::string ControlText(HWND control) {
+    wchar_t text[1024] = L"";
+    DWORD_PTR copied = 0;
+    SendMessageTimeoutW(control, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text), SMTO_NORMAL, 10000, &copied);
+    return Narrow(text);
+}
+
 TTempFolderOverride::TTempFolderOverride(const std::string& folder) {
     const auto keep = [](const wchar_t* name) -> std::optional<std::wstring> {
         wchar_t value[MAX_PATH + 1] = L"";

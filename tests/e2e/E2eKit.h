@@ -95,6 +95,10 @@ HWND OpenTrayMenu(HWND trayWindow);
 void PostKeys(HWND window, std::initializer_list<WORD> keys);
 // Pushes the button as a click does.
 void Click(HWND button);
+// Characters typed into the control, in place of its text.
+void TypeText(HWND control, const std::string& text);
+// A control's text, asked of the control itself (an edit of another process keeps its own).
+std::string ControlText(HWND control);
 
 // Ends the process when the scope is left, however it is left.
 class TEndAtExit {
