@@ -64,10 +64,11 @@ void TfrmMain::HandOverToSetupCopy(const std::string& ip, int port) {
         restoreConfig();
         throw;  // "Unable to write to" the file, as it is
     }
+    std::string copy, configCopy;
     try {
-        const std::string copy = MakeTempExeCopy();
-        const std::string configCopy = copy + ".ini";
-        CopyFileOrThrow(ConfigIniPath, configCopy, "The settings");
+        copy = MakeTempExeCopy();
+        CopyFileOrThrow(ConfigIniPath, copy + ".ini", "The settings");
+        configCopy = copy + ".ini";
         const std::string parameters = "/setup " + Quoted(TShellKit::GetExeFileName()) + " " + Quoted(configCopy);
         if (StartSetupCopy(copy, parameters) == 0) {
             const DWORD error = GetLastError();
@@ -75,6 +76,9 @@ void TfrmMain::HandOverToSetupCopy(const std::string& ip, int port) {
         }
     } catch (const std::exception& error) {
         restoreConfig();
+        // Nothing runs what we made: no leftovers in the temporary folder.
+        for (const std::string& made : {copy, configCopy})
+            if (!made.empty()) DeleteFileW(Widen(made).c_str());
         throw Exception(error.what() + std::string(Unchanged));
     }
     Quit();

@@ -144,11 +144,25 @@ TEST_CASE("a new address and port from the tray: the runner quits, a temporary c
 }
 
 TEST_CASE("a copy that cannot be made: the error shows what failed, the runner keeps running, the executable is "
-          "unchanged") {
+          "unchanged, nothing is left in the temporary folder") {
     TDistribution distribution("vnocopy");
     const std::string before = standin::ReadWholeFile(distribution.Runner).value_or("");
     const std::string port = distribution.EmbeddedConfigValue("port");
-    const TTempFolderOverride tempFolder(distribution.Folder + "\\no such folder");
+    std::string temp = distribution.Folder + "\\temp";
+    std::string failed;
+    UniqueHandle held;
+    SUBCASE("no temporary folder to copy the program to") {
+        temp = distribution.Folder + "\\no such folder";
+        failed = "krvn_cmd0.tmp";
+    }
+    SUBCASE("the settings' copy held by another program") {
+        CreateDirectoryW(Widen(temp).c_str(), nullptr);
+        held.Reset(CreateFileW(Widen(temp + "\\krvn_cmd0.tmp.ini").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                               0, nullptr));
+        REQUIRE(held);
+        failed = "krvn_cmd0.tmp.ini";
+    }
+    const TTempFolderOverride tempFolder(temp);
     const TRunningSite site = StartAndWait(distribution);
 
     ChangeAddress(distribution, site, {1, standin::FreePort()});
@@ -156,7 +170,7 @@ TEST_CASE("a copy that cannot be made: the error shows what failed, the runner k
     REQUIRE(WaitUntil([&] { return (box = FindMessageBox(distribution.Runner, "Vadrome")) != nullptr; },
                       StepTimeoutMs));
     const std::string text = DialogText(box);
-    CHECK(text.find("krvn_cmd0.tmp") != std::string::npos);
+    CHECK(text.find(failed) != std::string::npos);
     CHECK(text.find("The address and port stay as they were.") != std::string::npos);
     Click(FindControl(box, L"BUTTON", "OK"));
 
@@ -165,6 +179,7 @@ TEST_CASE("a copy that cannot be made: the error shows what failed, the runner k
     CHECK(GetPage(site.WebPort, "/")->Status == 200);
     CHECK(IniValue(distribution.WorkDir() + "\\Config.ini", "port") == port);
     CHECK(standin::ReadWholeFile(distribution.Runner).value_or("") == before);
+    CHECK_FALSE(FileExists(temp + "\\krvn_cmd0.tmp"));
 
     PostMessageW(site.MainWindow, WM_CLOSE, 0, 0);
     CHECK(WaitUntil([&] { return NothingRunsFrom(distribution); }, StepTimeoutMs));
