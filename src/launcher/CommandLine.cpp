@@ -48,3 +48,7 @@ const std::string& TCommandLine::Arg(int index) const {
 }
 
 std::string TCommandLine::ModeName() const { return LowerAscii(Arg(1)); }
+
+std::string ModeParameters(const std::string& mode, const std::string& first, const std::string& second) {
+    return mode + " \"" + first + "\" \"" + second + "\"";
+}

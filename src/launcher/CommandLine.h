@@ -22,3 +22,7 @@ public:
 private:
     std::vector<std::string> args_;
 };
+
+// The parameters that start a mode of the program with two files:
+// mode "first" "second".
+std::string ModeParameters(const std::string& mode, const std::string& first, const std::string& second);

@@ -2,6 +2,11 @@
 #pragma once
 #include "launcher/CommandLine.h"
 
+// Beside the executable: the new executable a build stamps, and the copy of
+// the running one that puts it in place in "rename" mode.
+inline constexpr char NewExeFileName[] = "vadrome-runme.exe";
+inline constexpr char RenamerFileName[] = "vadrome-rename.exe";
+
 void DispatchCommandLine(const TCommandLine& args);
 
 void RunRenameMode(const TCommandLine& args);    // "rename" source target

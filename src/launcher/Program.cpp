@@ -28,7 +28,7 @@ private:
 };
 
 void RemoveLeftOverRenamer() {
-    const std::string renamer = TShellKit::GetAppPath() + "vadrome-rename.exe";
+    const std::string renamer = TShellKit::GetAppPath() + RenamerFileName;
     if (!TShellKit::FileExists(renamer)) return;
     TShellKit::ProcessMessagesAndSleep(330);
     Guarded([&] { TShellKit::KillProcess(TShellKit::FindProcessByPath(renamer)); });

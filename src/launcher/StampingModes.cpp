@@ -58,11 +58,8 @@ bool HasFileArg(const TCommandLine& args, int index) {
     return args.Count() >= index && TShellKit::FileExists(args.Arg(index));
 }
 
-std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
-
 void RunStampingChild(const std::string& mode, const std::string& target, const std::string& source) {
-    TShellKit::RunAndWait(TShellKit::GetExeFileName(), mode + " " + Quoted(target) + " " + Quoted(source),
-                          SW_SHOWNORMAL, "");
+    TShellKit::RunAndWait(TShellKit::GetExeFileName(), ModeParameters(mode, target, source), SW_SHOWNORMAL, "");
 }
 
 void OpenUnlessAsked(const TCommandLine& args, const std::string& target) {

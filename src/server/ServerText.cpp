@@ -8,9 +8,6 @@
 #include "util/Errors.h"
 #include "util/Text.h"
 
-namespace {
-
-// A whole decimal integer, optionally signed; false for anything else.
 bool ParseDecimal(const std::string& text, long long& value) {
     const char* first = text.data();
     const char* last = first + text.size();
@@ -19,6 +16,8 @@ bool ParseDecimal(const std::string& text, long long& value) {
     const auto [end, error] = std::from_chars(first, last, value);
     return error == std::errc() && end == last;
 }
+
+namespace {
 
 bool SameName(std::string_view a, std::string_view b) { return LowerAscii(Trim(a)) == LowerAscii(Trim(b)); }
 

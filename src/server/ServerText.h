@@ -17,6 +17,9 @@ std::string SlashForm(std::string path);
 // Each token in table order, every occurrence, case ignored.
 std::string ReplaceTokens(std::string text, const TokenTable& tokens);
 
+// A whole decimal integer, optionally signed; false for anything else.
+bool ParseDecimal(const std::string& text, long long& value);
+
 // Only exactly "0" switches off; empty or anything else is on.
 bool IsSwitchOn(const std::string& value);
 // Only exactly "127.0.0.1" keeps the web server on the loopback address.

@@ -458,12 +458,7 @@ void TBrowserFrame::actMenuExecute() {
         if (!SendMessageW(tlbMenu, TB_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&button))) return;
         POINT centre{button.left + (button.right - button.left) / 2, button.top + (button.bottom - button.top) / 2};
         ClientToScreen(tlbMenu, &centre);
-        SetCursorPos(centre.x, centre.y);
-        INPUT clicks[2]{};
-        clicks[0].type = clicks[1].type = INPUT_MOUSE;
-        clicks[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-        clicks[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-        SendInput(2, clicks, sizeof(INPUT));
+        ClickAt(centre);
     });
 }
 

@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "customize/CustomizeBuild.h"
 #include "server/Product.h"
 #include "server/ServerText.h"
 #include "util/Guard.h"
@@ -84,6 +85,7 @@ bool TfrmMain::HandleCommand(WORD id, WORD code, HWND control) {
 
 void TfrmMain::btnBrandClick() { Guarded([&] { RunCustomize(); }); }
 void TfrmMain::actCustomizeExecute() { Guarded([&] { RunCustomize(); }); }
+void TfrmMain::RunCustomize() { TCustomizeBuild(*this).Run(); }
 
 void TfrmMain::tmrCloseSplashTimer() {
     bool complete = false;

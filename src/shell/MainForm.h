@@ -47,12 +47,12 @@ public:
     // Handlers of its own
     void btnBrandClick();
     void actCustomizeExecute();
-    virtual void RunCustomize() {}
+    virtual void RunCustomize();
     void tmrCloseSplashTimer();
 
     // Tray icon, tray menu and the window's visibility (MainFormTray.cpp)
     void ShowTrayIcon(bool show) override;
-    void EnableTrayIcon(bool enabled);
+    virtual void EnableTrayIcon(bool enabled);  // disabled, the icon ignores clicks
     void SetMainWindowVisible(bool show);
     void ToggleMainWindow();
     void mnuTray_ShowClick();

@@ -80,3 +80,12 @@ void ShowHandlerException(HWND owner, const std::exception& error) {
 void ShowHandlerException(HWND owner) {
     ShowMessageBox(owner, "Unknown error.", ApplicationTitle(), MB_OK | MB_ICONERROR);
 }
+
+void ClickAt(POINT screenPoint) {
+    SetCursorPos(screenPoint.x, screenPoint.y);
+    INPUT clicks[2]{};
+    clicks[0].type = clicks[1].type = INPUT_MOUSE;
+    clicks[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    clicks[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    SendInput(2, clicks, sizeof(INPUT));
+}

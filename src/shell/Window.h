@@ -35,3 +35,6 @@ private:
 // An error escaping a window's handler: the application's default error box.
 void ShowHandlerException(HWND owner, const std::exception& error);
 void ShowHandlerException(HWND owner);
+
+// A real left click at a point of the screen, as the user's mouse gives it.
+void ClickAt(POINT screenPoint);

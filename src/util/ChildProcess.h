@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -44,6 +45,10 @@ TChildProcess HoldProcess(int id, DWORD access = HoldRights);
 // too; a job that refuses it is no failure.
 TChildProcess StartChildProcess(const std::string& exe, const std::string& params, int showCommand,
                                 const std::string& workDir, HANDLE job = nullptr);
+// Starts a process as TShellKit::RunAndWait does and waits for it without
+// limit: its exit code, or none when it could not be started.
+std::optional<unsigned long> RunAndWaitForExitCode(const std::string& exe, const std::string& params, int showCommand,
+                                                   const std::string& workDir);
 // Every process that runs the file, as TShellKit::FindProcessesByPath finds
 // them, held through the handle their image was read from.
 std::vector<TChildProcess> HoldProcessesByPath(const std::string& file);

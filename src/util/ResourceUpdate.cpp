@@ -61,6 +61,14 @@ WORD GetResourceLanguage(HMODULE module, LPCWSTR type, LPCWSTR name) {
     return language;
 }
 
+std::optional<std::string> ReadRcDataOf(const std::string& exeFile, const std::string& name) {
+    const UniqueModule module = LoadAsDataFile(exeFile);
+    const WORD neutral = MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL);
+    std::string data;
+    if (!module || !ReadResource(module.Get(), RT_RCDATA, Widen(name).c_str(), neutral, data)) return std::nullopt;
+    return data;
+}
+
 bool TResourceUpdate::Begin(const std::string& exeFile) {
     handle_.Reset(BeginUpdateResourceW(Widen(exeFile).c_str(), TRUE));
     return static_cast<bool>(handle_);

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <map>
+#include <optional>
 #include <string>
 #include <tuple>
 
@@ -41,3 +42,6 @@ private:
 UniqueModule LoadAsDataFile(const std::string& exeFile);
 // The first language the platform reports for the resource; 0 when none.
 WORD GetResourceLanguage(HMODULE module, LPCWSTR type, LPCWSTR name);
+// The neutral-language RT_RCDATA resource of that name in exeFile; none
+// when the file or the resource cannot be read.
+std::optional<std::string> ReadRcDataOf(const std::string& exeFile, const std::string& name);

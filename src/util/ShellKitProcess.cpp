@@ -172,8 +172,17 @@ bool TShellKit::EnablePrivilege(const std::string& name) {
 
 void TShellKit::RunAndWait(const std::string& exe, const std::string& params, int showCommand,
                            const std::string& workDir) {
+    RunAndWaitForExitCode(exe, params, showCommand, workDir);
+}
+
+std::optional<unsigned long> RunAndWaitForExitCode(const std::string& exe, const std::string& params, int showCommand,
+                                                   const std::string& workDir) {
     const TChildProcess started = Launch(exe, params, showCommand, workDir, nullptr);
-    if (started) WaitForSingleObject(started.Handle(), INFINITE);
+    if (!started) return std::nullopt;
+    WaitForSingleObject(started.Handle(), INFINITE);
+    DWORD code = 0;
+    GetExitCodeProcess(started.Handle(), &code);
+    return code;
 }
 
 int TShellKit::StartProcess(const std::string& exe, const std::string& params, int showCommand,

@@ -11,6 +11,7 @@
 #include "E2ePaths.h"
 #include "StandinText.h"
 #include "server/ServerText.h"
+#include "util/ResourceUpdate.h"
 #include "util/ShellKit.h"
 #include "util/Utf.h"
 
@@ -33,14 +34,6 @@ void CopyTree(const std::string& from, const std::string& to) {
         else
             CopyFileW(Widen(from + "\\" + name).c_str(), Widen(to + "\\" + name).c_str(), FALSE);
     }
-}
-
-std::string ReadRcData(const std::string& exe, const wchar_t* name) {
-    UniqueModule module(LoadLibraryExW(Widen(exe).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
-    HRSRC resource = module ? FindResourceW(module.Get(), name, RT_RCDATA) : nullptr;
-    HGLOBAL data = resource ? LoadResource(module.Get(), resource) : nullptr;
-    if (!data) return {};
-    return std::string(static_cast<const char*>(LockResource(data)), SizeofResource(module.Get(), resource));
 }
 
 std::string WithValue(const std::string& ini, const std::string& key, const std::string& value) {
@@ -106,7 +99,7 @@ void KillEverythingIn(const std::string& folder) {
 void TDistribution::KillAll() const { KillEverythingIn(Folder); }
 
 void TDistribution::SetConfigValue(const std::string& key, const std::string& value) {
-    const std::string ini = WithValue(ReadRcData(Runner, L"RES_CONFIG_INI"), key, value);
+    const std::string ini = WithValue(ReadRcDataOf(Runner, "RES_CONFIG_INI").value_or(""), key, value);
     if (!TShellKit::WriteRcDataResource(Runner, "RES_CONFIG_INI", ini))
         throw std::runtime_error("cannot set " + key + " in " + Runner);
 }
@@ -152,7 +145,7 @@ std::string WorkDirServing(const std::string& documentRoot) {
 }
 
 std::string TDistribution::EmbeddedConfigValue(const std::string& key) const {
-    std::istringstream lines(ReadRcData(Runner, L"RES_CONFIG_INI"));
+    std::istringstream lines(ReadRcDataOf(Runner, "RES_CONFIG_INI").value_or(""));
     std::string line;
     while (std::getline(lines, line)) {
         if (!line.empty() && line.back() == '\r') line.pop_back();

@@ -34,6 +34,9 @@ TEST_CASE("Config.ini comes from the executable at every start; Brand.ini from C
 
     runner.BrandIniPath = runner.GetBrandIniPath();
     CHECK(runner.BrandIniPath == WorkFile("Brand.ini"));
+    // A copy of every byte, but for the two chosen files.
+    CHECK(ReadText(runner.BrandIniPath) ==
+          SetIniKey(SetIniKey(ReadText(runner.ConfigIniPath), "INI", "iconfile", ""), "INI", "splashfilename", ""));
     CHECK(runner.ReadBrandValue("title") == "Edited by hand");
     CHECK(runner.ReadBrandValue("iconfile").empty());
     CHECK(runner.ReadBrandValue("splashfilename").empty());

@@ -27,7 +27,8 @@ TEST_CASE("own-browser start: free ports, servers up, hooks in order, shutdown k
     REQUIRE(webHolder.Held());
 
     TFakeWindow window;
-    window.settings = {{"port", std::to_string(configuredPort)}, {"title", " \t My Site  "}};
+    // Quoted, as Customize writes it: the blanks reach the reader, which trims them.
+    window.settings = {{"port", std::to_string(configuredPort)}, {"title", "\" \t My Site  \""}};
     window.FormCreate();
 
     CHECK(window.Started);

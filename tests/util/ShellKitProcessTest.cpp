@@ -117,11 +117,15 @@ TEST_CASE("running and waiting, and starts that fail") {
     TShellKit::RunAndWait(ChildExe(), "sleep 400", SW_HIDE, "");
     CHECK(std::chrono::steady_clock::now() - start >= std::chrono::milliseconds(350));
 
+    CHECK(RunAndWaitForExitCode(ChildExe(), "sleep 1", SW_HIDE, "") == 0ul);
+    CHECK(RunAndWaitForExitCode(ChildExe(), "sleep", SW_HIDE, "") == 2ul);  // too few words
+
     TempFolder temp;
     CHECK(TShellKit::StartProcess(temp / "missing.exe", "", SW_HIDE, "") == 0);
     const auto before = std::chrono::steady_clock::now();
     TShellKit::RunAndWait(temp / "missing.exe", "", SW_HIDE, "");
     CHECK(std::chrono::steady_clock::now() - before < std::chrono::seconds(5));
+    CHECK_FALSE(RunAndWaitForExitCode(temp / "missing.exe", "", SW_HIDE, "").has_value());
 }
 
 TEST_CASE("privileges are enabled by name") {
