@@ -3,7 +3,7 @@
 # Windows has.
 set -euo pipefail
 exe=$1
-allowed='^(ADVAPI32|KERNEL32|msvcrt|ole32|OLEAUT32|SHELL32|USER32|GDI32|COMCTL32|comdlg32|SHLWAPI|PSAPI|WS2_32|VERSION|api-ms-win-[a-z0-9-]+)\.dll$'
+allowed='^(ADVAPI32|KERNEL32|msvcrt|ole32|OLEAUT32|SHELL32|USER32|GDI32|COMCTL32|UxTheme|comdlg32|SHLWAPI|PSAPI|WS2_32|VERSION|api-ms-win-[a-z0-9-]+)\.dll$'
 status=0
 while read -r dll; do
   if [[ ! "$dll" =~ $allowed ]]; then echo "unexpected import: $dll"; status=1; fi
