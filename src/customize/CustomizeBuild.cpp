@@ -36,19 +36,6 @@ const TBrandField BrandFields[] = {
     {"customizebutton", &TfrmBrand::CustomizeButton},
 };
 
-// The tray icon ignores clicks from here until the dialog is gone, however
-// the build ends.
-class TTrayIconPaused {
-public:
-    explicit TTrayIconPaused(TfrmMain& runner) : runner_(runner) { runner_.EnableTrayIcon(false); }
-    ~TTrayIconPaused() { runner_.EnableTrayIcon(true); }
-    TTrayIconPaused(const TTrayIconPaused&) = delete;
-    TTrayIconPaused& operator=(const TTrayIconPaused&) = delete;
-
-private:
-    TfrmMain& runner_;
-};
-
 // A file the build writes beside the executable. One that this build made is
 // removed again unless the build hands over; one that was there already and
 // could not be written is left alone.
@@ -80,7 +67,7 @@ TCustomizeBuild::TCustomizeBuild(TfrmMain& runner)
     : RunningExe(TShellKit::GetExeFileName()), AppDir(TShellKit::GetAppDir()), runner_(runner) {}
 
 void TCustomizeBuild::Run() {
-    const TTrayIconPaused trayIconPaused(runner_);
+    const TfrmMain::TTrayIconPause trayIconPaused(runner_);  // until the dialog is gone, however the build ends
     TfrmBrand form(runner_.Handle());
     FillFields(form);
     const int result = form.ShowModal();  // hidden again when it returns

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <climits>
 #include <optional>
 
 #include "util/Errors.h"
@@ -61,6 +62,13 @@ int ParsePortSetting(const std::string& value) {
     if (!ParseDecimal(Trim(value), port) || port < 1 || port > 65535)
         throw Exception("The port setting \"" + value + "\" is not a port number from 1 to 65535");
     return static_cast<int>(port);
+}
+
+int ParseIntegerSetting(const std::string& value) {
+    long long number = 0;
+    if (!ParseDecimal(Trim(value), number) || number < INT_MIN || number > INT_MAX)
+        throw Exception("'" + value + "' is not a valid integer value");
+    return static_cast<int>(number);
 }
 
 int ParseSplashSeconds(const std::string& value) {

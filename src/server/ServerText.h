@@ -31,6 +31,9 @@ std::string HomeAddress(int port);
 // The `port` setting as a port number; throws Exception naming the value
 // when it is not a decimal number from 1 to 65535.
 int ParsePortSetting(const std::string& value);
+// A setting read as a whole number (blanks around it allowed, an optional
+// sign); throws Exception "'value' is not a valid integer value" otherwise.
+int ParseIntegerSetting(const std::string& value);
 // Whole seconds of SplashTime; 0 for anything that is not a decimal integer.
 int ParseSplashSeconds(const std::string& value);
 // Relaunch show commands asking for a hidden or minimized start.

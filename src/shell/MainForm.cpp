@@ -24,6 +24,7 @@ TfrmMain::TfrmMain(TStartUp startUp, TWebBrowserFactory browserFactory)
     : TBrowserFrame(MainDesign, ProductTitle, std::move(browserFactory)), runsStartUp_(startUp == TStartUp::Run) {
     actCustomize = {"Customize", {VK_F11, true, true}, [this] { actCustomizeExecute(); }};
     ActionList1.push_back(&actCustomize);
+    CreateTrayMenu();
     if (!runsStartUp_) return;
     try {
         FormCreate();
@@ -34,9 +35,13 @@ TfrmMain::TfrmMain(TStartUp startUp, TWebBrowserFactory browserFactory)
     if (showOnStart_) Show();
 }
 
-TfrmMain::~TfrmMain() { ReleaseComponents(); }
+TfrmMain::~TfrmMain() {
+    TrayIcon.reset();
+    ReleaseComponents();
+}
 
 void TfrmMain::Show() {
+    shown_ = true;
     TBrowserFrame::Show();
     if (fullScreen_) {
         SetWindowPos(Handle(), HWND_TOP, 0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN),
@@ -50,6 +55,12 @@ std::string TfrmMain::HomePage() const { return HomeAddress(WebPort); }
 // ---- window messages
 
 LRESULT TfrmMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    LRESULT result = StandardHandler(message, wParam, lParam);
+    WndProc(message, wParam, lParam, result);
+    return result;
+}
+
+LRESULT TfrmMain::StandardHandler(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_TIMER:
         if (wParam == Timer1Id) Timer1Timer();
@@ -59,11 +70,6 @@ LRESULT TfrmMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         if (runsStartUp_) FormDestroy();
         return 0;
     default:
-        // An external browser reports a process of its own for shutdown to end.
-        if (BrowserMessageId != 0 && message == BrowserMessageId) {
-            ReportBrowserProcess(static_cast<int>(wParam));
-            return 0;
-        }
         return TBrowserFrame::HandleMessage(message, wParam, lParam);
     }
 }
@@ -73,6 +79,7 @@ bool TfrmMain::HandleCommand(WORD id, WORD code, HWND control) {
         btnBrandClick();
         return true;
     }
+    if (!control && TrayCommand(id)) return true;
     return TBrowserFrame::HandleCommand(id, code, control);
 }
 
@@ -138,6 +145,7 @@ void TfrmMain::ApplyBrandLayout() {
         SendMessageW(tlbToolbar, TB_HIDEBUTTON, button.idCommand, index >= BrandButtonCount);
     }
     FormResize();
+    HideBrandedTrayItems();
 }
 
 void TfrmMain::HideCustomizeButton() {

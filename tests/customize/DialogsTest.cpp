@@ -416,4 +416,7 @@ TEST_CASE("poses for screenshots" * doctest::skip()) {
     pose(settings, "address-port");
     TfrmKorvaneAbout about(nullptr);
     pose(about, "about");
+    TfrmKorvaneAbout wide(nullptr);
+    wide.AppTitle = "A Title Far Too Long For The About Box Of This Runner";
+    pose(wide, "about-long-title");
 }

@@ -43,9 +43,16 @@ void TypeText(const std::wstring& text) {
     }
 }
 
+// Asked again while waiting: a window of another test running beside this one
+// may take the foreground in between.
 void BringToFront(HWND window) {
-    SetForegroundWindow(window);
-    REQUIRE(WaitUntil([&] { return GetForegroundWindow() == window; }, ShowTimeoutMs));
+    REQUIRE(WaitUntil(
+        [&] {
+            if (GetForegroundWindow() == window) return true;
+            SetForegroundWindow(window);
+            return false;
+        },
+        ShowTimeoutMs));
 }
 
 void PressCtrlShiftF11(HWND mainWindow) {

@@ -2,6 +2,9 @@
 
 #include <doctest/doctest.h>
 
+#include <shellapi.h>
+#include <winioctl.h>
+
 #include <sstream>
 #include <stdexcept>
 
@@ -77,17 +80,23 @@ TDistribution::TDistribution(const std::string& name, const std::string& subfold
 
 TDistribution::~TDistribution() { KillAll(); }
 
+namespace {
+
 // Sweeps until the folder has been quiet for a moment: a runner being ended
 // may still have started a relaunch or a splash child.
-void TDistribution::KillAll() const {
+void KillEverythingIn(const std::string& folder) {
     int quietPasses = 0;
     for (int pass = 0; pass < 200 && quietPasses < 20; ++pass) {
-        const auto ids = standin::ProcessesInFolder(Folder);
+        const auto ids = standin::ProcessesInFolder(folder);
         for (DWORD id : ids) standin::Kill(id);
         quietPasses = ids.empty() ? quietPasses + 1 : 0;
         Sleep(100);
     }
 }
+
+}  // namespace
+
+void TDistribution::KillAll() const { KillEverythingIn(Folder); }
 
 void TDistribution::SetConfigValue(const std::string& key, const std::string& value) {
     const std::string ini = WithValue(ReadRcDataOf(Runner, "RES_CONFIG_INI").value_or(""), key, value);
@@ -114,13 +123,15 @@ std::string TDistribution::UseExternalBrowser(const std::string& settings, const
     return exe;
 }
 
-std::string TDistribution::WorkDir() const {
+std::string TDistribution::WorkDir() const { return WorkDirServing(Folder + "\\www"); }
+
+std::string WorkDirServing(const std::string& documentRoot) {
     const std::string root = TShellKit::GetCommonAppDataDir();
     // The runner may have written the folder in its short form.
     auto identity = [](const std::string& path) {
         return LowerAscii(TShellKit::GetShortPath(ReplaceText(path, "/", "\\", false)));
     };
-    const std::string documentRoot = identity(Folder + "\\www");
+    const std::string wanted = identity(documentRoot);
     WIN32_FIND_DATAW found;
     UniqueFindHandle find(FindFirstFileW(Widen(root + "\\*").c_str(), &found));
     for (BOOL more = static_cast<bool>(find); more; more = FindNextFileW(find.Get(), &found)) {
@@ -128,14 +139,25 @@ std::string TDistribution::WorkDir() const {
         const auto conf = standin::ReadWholeFile(folder + "\\httpd.conf");
         if (!conf) continue;
         const auto settings = standin::ParseHttpdConf(*conf);
-        if (identity(settings.DocumentRoot) == documentRoot) return folder;
+        if (identity(settings.DocumentRoot) == wanted) return folder;
     }
     return {};
 }
 
-std::optional<int> TDistribution::WebPort() const {
-    const std::string folder = WorkDir();
-    const auto conf = folder.empty() ? std::nullopt : standin::ReadWholeFile(folder + "\\httpd.conf");
+std::string TDistribution::EmbeddedConfigValue(const std::string& key) const {
+    std::istringstream lines(ReadRcDataOf(Runner, "RES_CONFIG_INI").value_or(""));
+    std::string line;
+    while (std::getline(lines, line)) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (line.compare(0, key.size() + 1, key + "=") == 0) return line.substr(key.size() + 1);
+    }
+    return {};
+}
+
+std::optional<int> TDistribution::WebPort() const { return WebPortIn(WorkDir()); }
+
+std::optional<int> WebPortIn(const std::string& workDir) {
+    const auto conf = workDir.empty() ? std::nullopt : standin::ReadWholeFile(workDir + "\\httpd.conf");
     if (!conf) return std::nullopt;
     const auto listen = standin::ParseHttpdConf(*conf).Listen;
     return listen ? std::optional<int>(listen->Port) : std::nullopt;
@@ -148,8 +170,10 @@ std::optional<int> TDistribution::MysqlPort() const {
     return port.empty() ? std::nullopt : std::optional<int>(std::atoi(port.c_str()));
 }
 
-void StartRunner(const TDistribution& distribution) {
-    const std::wstring exe = Widen(distribution.Runner);
+void StartRunner(const TDistribution& distribution) { StartRunner(distribution.Runner, distribution.Folder); }
+
+void StartRunner(const std::string& runner, const std::string& folder) {
+    const std::wstring exe = Widen(runner);
     std::wstring commandLine = L"\"" + exe + L"\"";
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
@@ -157,7 +181,7 @@ void StartRunner(const TDistribution& distribution) {
     startup.wShowWindow = SW_SHOWNORMAL;
     PROCESS_INFORMATION info{};
     if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        Widen(distribution.Folder).c_str(), &startup, &info))
+                        Widen(folder).c_str(), &startup, &info))
         return;
     UniqueHandle process(info.hProcess), thread(info.hThread);
     WaitForSingleObject(process.Get(), 30000);
@@ -236,6 +260,171 @@ HWND FindMessageBox(const std::string& exe, const std::string& caption) {
     // A box shows only once its controls hold their text.
     HWND box = FindTopWindow(ProcessesRunning(exe), L"#32770", caption);
     return box && IsWindowVisible(box) ? box : nullptr;
+}
+
+HWND FindWindowOf(DWORD processId, const wchar_t* className, const std::string& caption) {
+    return FindTopWindow({processId}, className, caption);
+}
+
+HWND FindControl(HWND parent, const wchar_t* className, const std::string& text) {
+    TWindowQuery query{{}, className, Widen(text)};
+    EnumChildWindows(
+        parent,
+        [](HWND child, LPARAM parameter) -> BOOL {
+            auto& query = *reinterpret_cast<TWindowQuery*>(parameter);
+            wchar_t className[128] = L"", caption[256] = L"";
+            GetClassNameW(child, className, 128);
+            GetWindowTextW(child, caption, 256);
+            if (_wcsicmp(className, query.ClassName.c_str()) != 0) return TRUE;
+            if (!query.Caption.empty() && query.Caption != caption) return TRUE;
+            query.Found = child;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&query));
+    return query.Found;
+}
+
+HWND FindTrayWindow(DWORD processId) { return FindWindowOf(processId, L"TTrayIconManWindow"); }
+
+HWND FindApplicationWindow(DWORD processId) { return FindWindowOf(processId, L"TApplication"); }
+
+void ClickTrayIcon(HWND trayWindow, UINT mouseMessage) { PostMessageW(trayWindow, WM_USER + 1, 0, mouseMessage); }
+
+namespace {
+
+bool NotifyShell(DWORD message, HWND trayWindow) {
+    NOTIFYICONDATAW icon{};
+    icon.cbSize = NOTIFYICONDATAW_V2_SIZE;
+    icon.hWnd = trayWindow;  // the runner's icon has id 0
+    return Shell_NotifyIconW(message, &icon) != FALSE;
+}
+
+}  // namespace
+
+// Changing nothing succeeds only for an icon the shell holds.
+bool TrayIconPresent(HWND trayWindow) { return NotifyShell(NIM_MODIFY, trayWindow); }
+
+bool DropTrayIcon(HWND trayWindow) { return NotifyShell(NIM_DELETE, trayWindow); }
+
+HWND OpenTrayMenu(HWND trayWindow) {
+    const DWORD processId = ProcessOfWindow(trayWindow);
+    ClickTrayIcon(trayWindow, WM_RBUTTONUP);
+    HWND menu = nullptr;
+    WaitUntil(
+        [&] {
+            menu = FindWindowOf(processId, L"#32768");
+            return menu && IsWindowVisible(menu);
+        },
+        20000);
+    return menu;
+}
+
+void PostKeys(HWND window, std::initializer_list<WORD> keys) {
+    for (WORD key : keys) {
+        PostMessageW(window, WM_KEYDOWN, key, 1);
+        PostMessageW(window, WM_KEYUP, key, 0xC0000001);
+    }
+}
+
+void Click(HWND button) { PostMessageW(button, BM_CLICK, 0, 0); }
+
+void TypeText(HWND control, const std::string& text) {
+    PostMessageW(control, EM_SETSEL, 0, -1);
+    for (wchar_t character : Widen(text)) PostMessageW(control, WM_CHAR, character, 1);
+}
+
+std::string ControlText(HWND control) {
+    wchar_t text[1024] = L"";
+    DWORD_PTR copied = 0;
+    SendMessageTimeoutW(control, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text), SMTO_NORMAL, 10000, &copied);
+    return Narrow(text);
+}
+
+TTempFolderOverride::TTempFolderOverride(const std::string& folder) {
+    const auto keep = [](const wchar_t* name) -> std::optional<std::wstring> {
+        wchar_t value[MAX_PATH + 1] = L"";
+        const DWORD length = GetEnvironmentVariableW(name, value, MAX_PATH + 1);
+        if (length == 0 || length > MAX_PATH) return std::nullopt;
+        return std::wstring(value, length);
+    };
+    tmp_ = keep(L"TMP");
+    temp_ = keep(L"TEMP");
+    SetEnvironmentVariableW(L"TMP", Widen(folder).c_str());
+    SetEnvironmentVariableW(L"TEMP", Widen(folder).c_str());
+}
+
+TTempFolderOverride::~TTempFolderOverride() {
+    SetEnvironmentVariableW(L"TMP", tmp_ ? tmp_->c_str() : nullptr);
+    SetEnvironmentVariableW(L"TEMP", temp_ ? temp_->c_str() : nullptr);
+}
+
+namespace {
+
+// Wine's mount manager defines and removes drives (as winecfg does).
+struct TWineDrive {
+    ULONG Size;
+    ULONG Type;
+    ULONG FsType;
+    DWORD Serial;
+    ULONGLONG UnixDevice;
+    WCHAR Letter;
+    USHORT MountPointOffset;
+    USHORT DeviceOffset;
+    USHORT LabelOffset;
+};
+constexpr DWORD DefineWineDrive = CTL_CODE(0x6D, 32, METHOD_BUFFERED, FILE_READ_ACCESS | FILE_WRITE_ACCESS);
+
+bool DefineDrive(wchar_t letter, DWORD type, const std::string& unixFolder) {
+    UniqueHandle manager(CreateFileW(L"\\\\.\\MountPointManager", GENERIC_READ | GENERIC_WRITE,
+                                     FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr));
+    if (!manager) return false;
+    std::string request(sizeof(TWineDrive), '\0');
+    if (!unixFolder.empty()) request += unixFolder + '\0';
+    auto& drive = *reinterpret_cast<TWineDrive*>(request.data());
+    drive.Size = static_cast<ULONG>(request.size());
+    drive.Type = type;
+    drive.Letter = letter;
+    drive.MountPointOffset = unixFolder.empty() ? 0 : static_cast<USHORT>(sizeof(TWineDrive));
+    DWORD returned = 0;
+    return DeviceIoControl(manager.Get(), DefineWineDrive, request.data(), static_cast<DWORD>(request.size()), nullptr,
+                           0, &returned, nullptr) != FALSE;
+}
+
+std::string UnixPathOf(const std::string& folder) {
+    using TUnixName = char*(CDECL*)(const wchar_t*);
+    const auto unixName = reinterpret_cast<TUnixName>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+    char* name = unixName ? unixName(Widen(folder).c_str()) : nullptr;
+    if (!name) return {};
+    std::string path(name);
+    HeapFree(GetProcessHeap(), 0, name);
+    return path;
+}
+
+}  // namespace
+
+TCdRomDrive::TCdRomDrive(const std::string& folder) {
+    const std::string unixFolder = UnixPathOf(folder);
+    if (unixFolder.empty()) return;
+    const DWORD used = GetLogicalDrives();
+    for (wchar_t letter = L'R'; letter <= L'Y'; ++letter) {
+        if (used & (1u << (letter - L'A'))) continue;
+        if (DefineDrive(letter, DRIVE_CDROM, unixFolder)) letter_ = letter;
+        return;
+    }
+}
+
+TCdRomDrive::~TCdRomDrive() {
+    if (letter_) KillEverythingIn(Root());
+    Remove();
+}
+
+TEndAtExit::~TEndAtExit() { standin::Kill(processId_); }
+
+std::string TCdRomDrive::Root() const { return std::string(1, static_cast<char>(letter_)) + ":\\"; }
+
+void TCdRomDrive::Remove() {
+    if (letter_ && DefineDrive(letter_, DRIVE_NO_ROOT_DIR, {})) letter_ = 0;
 }
 
 std::vector<TLogLine> ReadStandinLog(const std::string& exe) {

@@ -47,6 +47,17 @@ TEST_CASE("port setting: decimal 1 to 65535, anything else names the value") {
                       doctest::Contains("The port setting \"http\""));
 }
 
+TEST_CASE("integer setting: any int, the dialog clamps it later; else the value is named") {
+    CHECK(ParseIntegerSetting("0") == 0);
+    CHECK(ParseIntegerSetting(" 70000 ") == 70000);
+    CHECK(ParseIntegerSetting("-5") == -5);
+    CHECK(ParseIntegerSetting("+2147483647") == 2147483647);
+    CHECK(ParseIntegerSetting("-2147483648") == -2147483647 - 1);
+    for (const char* bad : {"", " ", "80a", "8 0", "0x50", "2147483648", "-2147483649", "1e3", "--1"})
+        CHECK_THROWS_WITH_AS(ParseIntegerSetting(bad), ("'" + std::string(bad) + "' is not a valid integer value").c_str(),
+                             Exception);
+}
+
 TEST_CASE("splash time: non-integers count as 0") {
     CHECK(ParseSplashSeconds("5") == 5);
     CHECK(ParseSplashSeconds("+3") == 3);

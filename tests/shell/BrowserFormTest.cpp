@@ -14,16 +14,11 @@
 
 namespace {
 
-struct TQuitCalled {};
-
-class TTestMain : public TfrmMain {
+class TTestMain : public TTestMainForm {
 public:
-    explicit TTestMain(TWebBrowserFactory factory) : TfrmMain(TStartUp::Skip, std::move(factory)) {}
+    using TTestMainForm::TTestMainForm;
     void RunCustomize() override { ++Customizations; }
     int Customizations = 0;
-
-protected:
-    [[noreturn]] void EndProcess() override { throw TQuitCalled(); }
 };
 
 struct TPopupFixture {

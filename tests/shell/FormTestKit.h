@@ -13,6 +13,7 @@
 #include "shell/Application.h"
 #include "shell/BrowserFrame.h"
 #include "shell/FakeWebBrowser.h"
+#include "shell/MainForm.h"
 #include "util/ShellKit.h"
 #include "util/Utf.h"
 
@@ -31,6 +32,20 @@ struct TFakeBrowsers {
             return fake;
         };
     }
+};
+
+struct TQuitCalled {};  // where the runner's process would end
+
+// The main window without the runner's start-up, its messages at hand.
+class TTestMainForm : public TfrmMain {
+public:
+    explicit TTestMainForm(TWebBrowserFactory factory) : TfrmMain(TStartUp::Skip, std::move(factory)) {}
+    LRESULT Message(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
+        return HandleMessage(message, wParam, lParam);
+    }
+
+protected:
+    [[noreturn]] void EndProcess() override { throw TQuitCalled(); }
 };
 
 inline TFakeWebBrowser& FakeOf(TBrowserFrame& form) { return static_cast<TFakeWebBrowser&>(*form.WebBrowser1); }

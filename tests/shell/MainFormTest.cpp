@@ -12,23 +12,13 @@
 
 namespace {
 
-struct TQuitCalled {};
-
-class TTestForm : public TfrmMain {
-public:
-    explicit TTestForm(TWebBrowserFactory factory) : TfrmMain(TStartUp::Skip, std::move(factory)) {}
-
-protected:
-    [[noreturn]] void EndProcess() override { throw TQuitCalled(); }
-};
-
 struct TFormFixture {
     TFakeBrowsers fakes;
     TFakeWebBrowser* browser = nullptr;
-    std::unique_ptr<TTestForm> form;
+    std::unique_ptr<TTestMainForm> form;
 
     TFormFixture() {
-        form = std::make_unique<TTestForm>(fakes.Factory());
+        form = std::make_unique<TTestMainForm>(fakes.Factory());
         browser = fakes.Made.front();
         RecordedBoxes().clear();
     }
