@@ -1,11 +1,11 @@
 #include "launcher/Program.h"
 
 #include <windows.h>
-#include <commctrl.h>
 #include <ole2.h>
 #include <shellapi.h>
 
 #include <memory>
+#include <optional>
 
 #include "launcher/LastResort.h"
 #include "launcher/Modes.h"
@@ -48,23 +48,18 @@ void RelaunchThroughShell() {
     TShellKit::KillSelf();
 }
 
-// The library loads on its first use; every control class the runner's windows
-// and dialogs create is registered before the first of them.
-void InitCommonControlClasses() {
-    INITCOMMONCONTROLSEX classes{};
-    classes.dwSize = sizeof(classes);
-    classes.dwICC = ICC_WIN95_CLASSES | ICC_COOL_CLASSES | ICC_USEREX_CLASSES;
-    InitCommonControlsEx(&classes);
-}
-
 int RunRunner() {
-    // Before any browser control exists; the other processes of the exe never need it.
-    OleSession ole;
-    InitCommonControlClasses();
+    // Started with the first browser control, once the servers are starting;
+    // the other processes of the exe never need it.
+    std::optional<OleSession> ole;
+    const auto browserFactory = [&ole](HWND parent, TWebBrowserEvents& events) {
+        if (!ole) ole.emplace();
+        return CreateWebBrowserHost(parent, events);
+    };
     TApplication& application = TApplication::Instance();
     application.Initialize();
     application.SetToolWindowStyle(true);
-    auto mainForm = std::make_unique<TfrmMain>();
+    auto mainForm = std::make_unique<TfrmMain>(TfrmMain::TStartUp::Run, browserFactory);
     frmMain = mainForm.get();
     const int code = application.Run();
     frmMain = nullptr;

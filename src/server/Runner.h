@@ -66,6 +66,8 @@ public:
 protected:
     // Window-side hooks, supplied by the main window.
     virtual void InstallHintWindow() {}
+    // The window's bars and browser control: built while the web server starts up.
+    virtual void BuildWindow() {}
     virtual void SetCaption(const std::string& /*title*/) {} // application title and caption
     virtual void PrepareMaximizedStart() {}                  // icon + maximized state
     virtual void NavigateTo(const std::string& /*url*/) {}
@@ -111,6 +113,7 @@ private:
     void ChooseWebPort();
     void StartWebServer();
     void WaitForWebServer();
+    unsigned long long webServerStartedAt_ = 0;  // tick count
     void LoadExplorerModule();
     bool ReadBrowserIni();
     [[noreturn]] void RunExternalBrowser();

@@ -124,6 +124,8 @@ void TRunner::FormCreate() {
         PrepareSettings();
         TimelineMark("settings");
         StartServers();
+        BuildWindow();
+        WaitForWebServer();
         LoadExplorerModule();
         OpenHomePage(HomeAddress(WebPort));
         TimelineMark("first-navigation");

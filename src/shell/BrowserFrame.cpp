@@ -67,6 +67,15 @@ void AddButtons(HWND toolbar, const std::vector<TButtonDesign>& designs) {
     SendMessageW(toolbar, TB_ADDBUTTONSW, buttons.size(), reinterpret_cast<LPARAM>(buttons.data()));
 }
 
+// The library loads on its first use; every control class the runner's windows
+// and dialogs create is registered before the first of them.
+void RegisterCommonControlClasses() {
+    INITCOMMONCONTROLSEX classes{};
+    classes.dwSize = sizeof(classes);
+    classes.dwICC = ICC_WIN95_CLASSES | ICC_COOL_CLASSES | ICC_USEREX_CLASSES;
+    InitCommonControlsEx(&classes);
+}
+
 bool KeyIsDown(int key) { return GetKeyState(key) < 0; }
 
 std::wstring WindowText(HWND window) {
@@ -82,7 +91,7 @@ std::unique_ptr<TWebBrowser> CreateWebBrowserHost(HWND parent, TWebBrowserEvents
 }
 
 TBrowserFrame::TBrowserFrame(const TFrameDesign& design, const std::string& caption,
-                             TWebBrowserFactory browserFactory)
+                             TWebBrowserFactory browserFactory, TBuild build)
     : design_(design), browserFactory_(std::move(browserFactory)) {
     const DWORD style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
     RECT frame{0, 0, DesignClientWidth, DesignClientHeight};
@@ -90,6 +99,10 @@ TBrowserFrame::TBrowserFrame(const TFrameDesign& design, const std::string& capt
     RegisterWindowClass(design_.ClassName);
     CreateHandle(design_.ClassName, caption, style, 0, CW_USEDEFAULT, CW_USEDEFAULT, frame.right - frame.left,
                  frame.bottom - frame.top, nullptr);
+    if (build == TBuild::Now) BuildComponents();
+}
+
+void TBrowserFrame::BuildComponents() {
     try {
         CreateComponents();
         TimelineMark("browser-control");
@@ -123,6 +136,7 @@ void TBrowserFrame::Show() {
 // ---- components
 
 void TBrowserFrame::CreateComponents() {
+    RegisterCommonControlClasses();
     font_.Reset(CreateFontW(-11, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
                             CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, L"Tahoma"));
     SendMessageW(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
@@ -301,7 +315,7 @@ LRESULT TBrowserFrame::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
 }
 
 bool TBrowserFrame::HandleCommand(WORD id, WORD code, HWND control) {
-    if (control == cboAddress) {
+    if (control && control == cboAddress) {
         if (code == CBN_SELENDOK) {
             const int index = static_cast<int>(SendMessageW(cboAddress, CB_GETCURSEL, 0, 0));
             if (index >= 0) SetAddressText(AddressHistory()[static_cast<size_t>(index)]);

@@ -134,7 +134,11 @@ public:
     void AlignComponents();
 
 protected:
-    TBrowserFrame(const TFrameDesign& design, const std::string& caption, TWebBrowserFactory browserFactory);
+    enum class TBuild { Now, Later };  // Later: the window alone until BuildComponents
+    TBrowserFrame(const TFrameDesign& design, const std::string& caption, TWebBrowserFactory browserFactory,
+                  TBuild build = TBuild::Now);
+    // The bars, the menu and the browser control inside the window.
+    void BuildComponents();
 
     // Where Home goes; a pop-up opened from here gets it as its HomeUrl.
     virtual std::string HomePage() const = 0;

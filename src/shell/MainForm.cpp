@@ -21,11 +21,14 @@ const UINT_PTR Timer1Id = 1, tmrCloseSplashId = 2;
 }  // namespace
 
 TfrmMain::TfrmMain(TStartUp startUp, TWebBrowserFactory browserFactory)
-    : TBrowserFrame(MainDesign, ProductTitle, std::move(browserFactory)), runsStartUp_(startUp == TStartUp::Run) {
+    : TBrowserFrame(MainDesign, ProductTitle, std::move(browserFactory), TBuild::Later),
+      runsStartUp_(startUp == TStartUp::Run) {
     actCustomize = {"Customize", {VK_F11, true, true}, [this] { actCustomizeExecute(); }};
-    ActionList1.push_back(&actCustomize);
     CreateTrayMenu();
-    if (!runsStartUp_) return;
+    if (!runsStartUp_) {
+        BuildWindow();
+        return;
+    }
     try {
         FormCreate();
     } catch (...) {
@@ -48,6 +51,11 @@ void TfrmMain::Show() {
                      SWP_FRAMECHANGED);
     }
     TimelineMark("window-shown");
+}
+
+void TfrmMain::BuildWindow() {
+    BuildComponents();
+    ActionList1.push_back(&actCustomize);
 }
 
 std::string TfrmMain::HomePage() const { return HomeAddress(WebPort); }

@@ -89,6 +89,7 @@ public:
     bool HideMainWindow() override;
 
 protected:
+    void BuildWindow() override;
     std::string HomePage() const override;
     std::string FavoritesPath() const override { return FavoritesFile; }
     void BrowserWindowClosed() override { Quit(); }  // a page closed the main window

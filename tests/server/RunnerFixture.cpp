@@ -152,6 +152,13 @@ void TFakeWindow::NavigateTo(const std::string& url) {
     if (navigationFails) throw Exception("The browser control is gone");
 }
 
+// Built while the web server starts: started, and not yet counted as up.
+void TFakeWindow::BuildWindow() {
+    const bool serverStarting = ApacheProcess.Running() && ApacheProcesses.empty();
+    Record(serverStarting ? "BuildWindow while the web server starts" : "BuildWindow");
+    if (windowFails) throw Exception("Error creating window");
+}
+
 TChildProcess TFakeWindow::StartSplashProcess() {
     return StartInJob(FakeServerPath(), "sleep 60000", SW_SHOWNORMAL);
 }

@@ -63,12 +63,14 @@ public:
     std::string instanceName;
     int showCommand = 6001;  // relaunched with SW_SHOWNORMAL
     bool navigationFails = false;
+    bool windowFails = false;
 
     std::string ExtractConfigFile() override;
 
 protected:
     void Record(const std::string& call) { calls.push_back(call); }
     void InstallHintWindow() override { Record("InstallHintWindow"); }
+    void BuildWindow() override;
     void SetCaption(const std::string& title) override { Record("SetCaption " + title); }
     void PrepareMaximizedStart() override { Record("PrepareMaximizedStart"); }
     void NavigateTo(const std::string& url) override;

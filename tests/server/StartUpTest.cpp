@@ -48,7 +48,8 @@ TEST_CASE("own-browser start: free ports, servers up, hooks in order, shutdown k
     CHECK(TShellKit::GetEnv("PHPRC") == window.WorkDir);
 
     const std::vector<std::string> expected = {
-        "InstallHintWindow", "SetCaption My Site", "PrepareMaximizedStart", "NavigateTo " + home,
+        "InstallHintWindow", "SetCaption My Site", "PrepareMaximizedStart",
+        "BuildWindow while the web server starts", "NavigateTo " + home,
         "BuildFavoritesMenu", "SetOrganizeFavoritesBarBreak", "SetBrowserSilent 1",
         "SetSettingsItemEnabled 1", "SetHomeHint " + home + " (Alt+Home)", "SetBarsVisible 11",
         "MoveProgressBarIntoStatusBar", "SetAddressText " + home, "NavigateTo " + home,
@@ -154,6 +155,11 @@ TEST_CASE("a failed start-up step is reported and everything started is shut dow
         REQUIRE(last.Held());
         window.settings = {{"port", "65535"}};
         expected = "No port from 65535 to 65535 is free";
+    }
+    SUBCASE("a window that cannot be built") {
+        window.windowFails = true;
+        expected = "Error creating window.";
+        webServerStarted = true;
     }
     SUBCASE("a first navigation that fails") {
         window.navigationFails = true;
