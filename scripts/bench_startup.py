@@ -106,9 +106,11 @@ TIMELINE_STEPS = [
 
 def runner_figures(folder):
     figures = Figures()
-    for run, timeline_path in zip(runs_of(folder, "runner"), runs_of(folder, "timeline")):
+    for run in runs_of(folder, "runner"):
         outside = read_pairs(run)
-        timeline = read_timeline(timeline_path)
+        # A build without the marks (an earlier one) leaves no timeline.
+        timeline_path = os.path.join(folder, "timeline." + run.rsplit(".", 1)[1])
+        timeline = read_timeline(timeline_path) if os.path.exists(timeline_path) else {}
         marks = {"first": process_with(timeline, "relaunch"), "runner": process_with(timeline, "form-create"),
                  "splash": process_with(timeline, "splash-shown")}
         for label, (who_from, mark_from), (who_to, mark_to) in TIMELINE_STEPS:
