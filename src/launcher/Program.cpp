@@ -12,6 +12,7 @@
 #include "shell/Application.h"
 #include "shell/MainForm.h"
 #include "util/ComPtr.h"
+#include "util/ChildProcess.h"
 #include "util/Guard.h"
 #include "util/ShellKit.h"
 #include "util/Timeline.h"
@@ -34,7 +35,7 @@ void RemoveLeftOverRenamer() {
     const std::string renamer = TShellKit::GetAppPath() + RenamerFileName;
     if (!TShellKit::FileExists(renamer)) return;
     TShellKit::ProcessMessagesAndSleep(330);
-    Guarded([&] { TShellKit::KillProcess(TShellKit::FindProcessByPath(renamer)); });
+    Guarded([&] { KillFirstProcessByPath(renamer); });
     Guarded([&] { TShellKit::DeleteFileQuiet(renamer); });
 }
 

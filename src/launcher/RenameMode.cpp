@@ -4,6 +4,7 @@
 
 #include "launcher/Modes.h"
 #include "util/RawFile.h"
+#include "util/ChildProcess.h"
 #include "util/Guard.h"
 #include "util/ShellKit.h"
 #include "util/Utf.h"
@@ -57,7 +58,7 @@ void RunRenameMode(const TCommandLine& args) {
     const std::string& source = args.Arg(2);
     const std::string& target = args.Arg(3);
     TShellKit::ProcessMessagesAndSleep(HandOverPauseMs);
-    Guarded([&] { TShellKit::KillProcess(TShellKit::FindProcessByPath(target)); });
+    Guarded([&] { KillFirstProcessByPath(target); });
     const std::string content = TShellKit::ReadFileText(source);
     WaitForRelease(target);
     ReplaceFileContent(target, content);

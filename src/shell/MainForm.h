@@ -101,6 +101,8 @@ protected:
     void WndProc(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
     // Starts the temporary copy that re-stamps this executable; its process id, 0 when it did not start.
     virtual int StartSetupCopy(const std::string& copy, const std::string& parameters);
+    // The new address and port into Config.ini, then the copy that stamps them; quits once it runs.
+    void HandOverToSetupCopy(const std::string& ip, int port);
 
 private:
     struct TTrayItem {
@@ -116,7 +118,6 @@ private:
     bool TrayCommand(WORD id);
     void HideToTrayWhenMinimized();
     bool MediumGone() const;
-    void HandOverToSetupCopy(const std::string& ip, int port);
 
     bool showOnStart_ = true;
     bool fullScreen_ = false;

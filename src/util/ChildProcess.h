@@ -52,6 +52,9 @@ std::optional<unsigned long> RunAndWaitForExitCode(const std::string& exe, const
 // Every process that runs the file, as TShellKit::FindProcessesByPath finds
 // them, held through the handle their image was read from.
 std::vector<TChildProcess> HoldProcessesByPath(const std::string& file);
+// Ends the first process that runs the file through the handle it was found
+// by, never by an id that may have passed to another program since.
+bool KillFirstProcessByPath(const std::string& file);
 
 // One snapshot of every process; counted, since look-ups are polled.
 std::vector<TSnapshotEntry> TakeProcessSnapshot();

@@ -190,6 +190,11 @@ std::vector<TChildProcess> HoldProcessesByPath(const std::string& file) {
     return ProcessesRunning(file, false, SYNCHRONIZE | PROCESS_TERMINATE);
 }
 
+bool KillFirstProcessByPath(const std::string& file) {
+    const std::vector<TChildProcess> found = ProcessesRunning(file, true, SYNCHRONIZE | PROCESS_TERMINATE);
+    return !found.empty() && found.front().Kill();
+}
+
 bool TShellKit::KillProcess(int id) {
     if (id == 0) return false;
     EnableDebugPrivilege();

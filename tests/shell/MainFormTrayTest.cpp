@@ -9,7 +9,9 @@
 
 #include "server/Product.h"
 #include "shell/FormTestKit.h"
+#include "tools/TempFolder.h"
 #include "util/Maker.h"
+#include "util/ShellKit.h"
 
 namespace {
 
@@ -181,4 +183,56 @@ TEST_CASE_FIXTURE(TTrayFixture, "tray items: Help and Visit Website show the win
     SendMessageW(form->Handle(), WM_COMMAND, TfrmMain::mnuTray_Show, 0);
     CHECK_FALSE(IsWindowVisible(form->Handle()));
     CHECK_THROWS_AS(form->mnuTray_ExitClick(), TQuitCalled);
+}
+
+namespace {
+
+// The hand-over with a copy the system refuses to start.
+class TUnstartableCopyForm : public TTestMainForm {
+public:
+    TUnstartableCopyForm(TWebBrowserFactory factory, std::string config)
+        : TTestMainForm(std::move(factory)), config_(std::move(config)) {}
+    using TfrmMain::HandOverToSetupCopy;
+    std::string Copy, Parameters;
+
+    std::string ExtractConfigFile() override {
+        TShellKit::WriteFileText(config_, "[INI]\r\nip=127.0.0.1\r\nport=8080\r\n");
+        return config_;
+    }
+
+protected:
+    int StartSetupCopy(const std::string& copy, const std::string& parameters) override {
+        Copy = copy;
+        Parameters = parameters;
+        SetLastError(ERROR_ACCESS_DENIED);
+        return 0;
+    }
+
+private:
+    std::string config_;
+};
+
+}  // namespace
+
+TEST_CASE("a copy that cannot be started: the error says so, nothing is left behind, the runner stays as it was") {
+    TApplication::Instance().Initialize();
+    TFakeBrowsers fakes;
+    TempFolder work;
+    TUnstartableCopyForm form(fakes.Factory(), work / "Config.ini");
+    form.ConfigIniPath = form.ExtractConfigFile();
+
+    std::string error;
+    try {
+        form.HandOverToSetupCopy("all", 9090);  // a quit would throw TQuitCalled instead
+    } catch (const std::exception& failure) {
+        error = failure.what();
+    }
+    CHECK(error.find("could not be started") != std::string::npos);
+    CHECK(error.find("The address and port stay as they were") != std::string::npos);
+    REQUIRE_FALSE(form.Copy.empty());
+    CHECK(form.Parameters.find("/setup ") == 0);
+    CHECK_FALSE(TShellKit::FileExists(form.Copy));
+    CHECK_FALSE(TShellKit::FileExists(form.Copy + ".ini"));
+    CHECK(form.ReadConfigValue("ip") == "127.0.0.1");
+    CHECK(form.ReadConfigValue("port") == "8080");
 }

@@ -274,3 +274,18 @@ TEST_CASE("a look-up by path takes one snapshot however many processes run the f
     for (const TChildProcess& process : held) CHECK(process.Kill());
     for (const TChildProcess& process : started) CHECK(EndsWithin(process, 5000));
 }
+
+TEST_CASE("the first process of a file is killed through its handle; a file nothing runs kills nothing") {
+    TempFolder temp;
+    const std::string copy = temp / "first.exe";
+    REQUIRE(CopyFileW(Widen(ChildExe()).c_str(), Widen(copy).c_str(), FALSE));
+    const TChildProcess started = StartChildProcess(copy, "sleep " + ChildLifetime, SW_HIDE, "");
+    const TChildProcess outsider = StartChildProcess(ChildExe(), "sleep " + ChildLifetime, SW_HIDE, "");
+    REQUIRE(WaitFor([&] { return TShellKit::FindProcessByPath(copy) == started.Id(); }));
+
+    CHECK(KillFirstProcessByPath(copy));
+    CHECK(EndsWithin(started, 5000));
+    CHECK_FALSE(KillFirstProcessByPath(copy));
+    CHECK(outsider.Running());
+    outsider.Kill();
+}
