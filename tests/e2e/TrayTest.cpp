@@ -99,10 +99,7 @@ TEST_CASE("branded: the tray menu is Show/Hide, a separator and Exit") {
 TEST_CASE("from a CD-ROM drive: Change IP Address or Port is disabled; the drive going away ends everything") {
     TDistribution distribution("vcdrom");
     TCdRomDrive drive(distribution.Folder);
-    if (!drive.Defined()) {
-        MESSAGE("no CD-ROM drive could be defined here (Wine's mount manager is needed)");
-        return;
-    }
+    REQUIRE_MESSAGE(drive.Defined(), "no CD-ROM drive could be defined here (Wine's mount manager is needed)");
     const std::string runner = drive.Root() + "vadrome.exe";
     StartRunner(runner, drive.Root());
     HWND main = nullptr;
