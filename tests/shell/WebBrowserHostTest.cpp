@@ -38,7 +38,32 @@ private:
 class TWindowTestForm : public TfrmMain {
 public:
     TWindowTestForm() : TfrmMain(TStartUp::Skip) {}
+    void RunCustomize() override { ++Customizations; }
+    int Customizations = 0;
 };
+
+// A new window asked for by the opener's control: the pop-up that holds the
+// control handed back, which must be a real second control.
+TfrmBrowser& OpenFrom(TBrowserFrame& opener, ComPtr<IDispatch>& control) {
+    IDispatch* handedBack = nullptr;
+    opener.WebBrowser1NewWindow2(&handedBack);
+    REQUIRE(handedBack != nullptr);
+    control = ComPtr<IDispatch>(handedBack, false);
+    auto* popup = dynamic_cast<TfrmBrowser*>(TApplication::Instance().Forms().back().get());
+    REQUIRE(popup != nullptr);
+    CHECK(control.As<IUnknown>(IID_IUnknown).Get() == popup->WebBrowser1->Dispatch().As<IUnknown>(IID_IUnknown).Get());
+    return *popup;
+}
+
+// Ctrl+Shift+F11 from inside a window's control; true when some window took it.
+bool CustomizeKeysFrom(TBrowserFrame& frame) {
+    BringToFront(frame);
+    HoldKeys({VK_SHIFT, VK_CONTROL});
+    MSG keys{frame.WebBrowser1->Handle(), WM_KEYDOWN, VK_F11, 0, 0, {}};
+    const bool taken = TApplication::Instance().HookMessage(keys);
+    HoldKeys({});
+    return taken;
+}
 
 void CheckLayout(TfrmMain& form) {
     RECT client{};
@@ -266,31 +291,49 @@ TEST_CASE("a page's request for its window reaches the bounds and bars the contr
     CHECK(asked() == std::array<LONG, 4>{0, 0, 200 - RequestOrigin, 100 - RequestOrigin});
 }
 
-TEST_CASE("the main window answers a new window with a pop-up of its own, freed when its page closes it") {
+TEST_CASE("the main window answers a new window with a pop-up of its own, which opens its own in turn; each freed "
+          "when its page closes it") {
     TOle ole;
     {
         TWindowTestForm form;
         form.WebPort = 8080;
-        IDispatch* handedBack = nullptr;
-        form.WebBrowser1NewWindow2(&handedBack);
-        REQUIRE(handedBack != nullptr);
-        ComPtr<IDispatch> control(handedBack, false);
+        form.FavoritesFile = "C:\\site\\bin\\Favorites.ini";
+        ComPtr<IDispatch> control;
+        TfrmBrowser* popup = &OpenFrom(form, control);
         REQUIRE(TApplication::Instance().Forms().size() == 1);
-        auto* popup = dynamic_cast<TfrmBrowser*>(TApplication::Instance().Forms().front().get());
-        REQUIRE(popup != nullptr);
         CHECK(TWebBrowserHost::LiveSites() == 2);
-        CHECK(control.As<IUnknown>(IID_IUnknown).Get() ==
-              popup->WebBrowser1->Dispatch().As<IUnknown>(IID_IUnknown).Get());
         auto browser = control.As<IWebBrowser2>(IID_IWebBrowser2);
         VARIANT_BOOL registered = VARIANT_FALSE;
         REQUIRE(browser);
         browser->get_RegisterAsBrowser(&registered);
         CHECK(registered != VARIANT_FALSE);
         CHECK(popup->HomeUrl == "http://127.0.0.1:8080");
+        CHECK(popup->FavoritesFile == form.FavoritesFile);
         CHECK(GetWindow(popup->Handle(), GW_OWNER) == nullptr);
         CHECK(IsWindowVisible(popup->Handle()));
         browser.Reset();
         control.Reset();  // the asking control lets go of it
+
+        // Customize belongs to the main window alone.
+        CHECK_FALSE(CustomizeKeysFrom(*popup));
+        CHECK(form.Customizations == 0);
+        CHECK(CustomizeKeysFrom(form));
+        CHECK(form.Customizations == 1);
+
+        // A pop-up of the pop-up: the same Home and Favorites, freed on its own.
+        ComPtr<IDispatch> secondControl;
+        TfrmBrowser& second = OpenFrom(*popup, secondControl);
+        CHECK(TApplication::Instance().Forms().size() == 2);
+        CHECK(TWebBrowserHost::LiveSites() == 3);
+        CHECK(second.HomeUrl == popup->HomeUrl);
+        CHECK(second.FavoritesFile == form.FavoritesFile);
+        secondControl.Reset();
+        const HWND secondWindow = second.Handle();
+        PostMessageW(second.WebBrowser1->Handle(), WM_CLOSE, 0, 0);
+        PumpThroughHooks(200);
+        CHECK_FALSE(IsWindow(secondWindow));
+        CHECK(TApplication::Instance().Forms().size() == 1);
+        CHECK(TWebBrowserHost::LiveSites() == 2);
 
         const HWND popupWindow = popup->Handle();
         PostMessageW(popup->WebBrowser1->Handle(), WM_CLOSE, 0, 0);
