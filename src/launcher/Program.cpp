@@ -11,8 +11,8 @@
 #include "launcher/Modes.h"
 #include "shell/Application.h"
 #include "shell/MainForm.h"
-#include "util/ComPtr.h"
 #include "util/ChildProcess.h"
+#include "util/ComPtr.h"
 #include "util/Guard.h"
 #include "util/ShellKit.h"
 #include "util/Timeline.h"
@@ -35,7 +35,7 @@ void RemoveLeftOverRenamer() {
     const std::string renamer = TShellKit::GetAppPath() + RenamerFileName;
     if (!TShellKit::FileExists(renamer)) return;
     TShellKit::ProcessMessagesAndSleep(330);
-    Guarded([&] { KillFirstProcessByPath(renamer); });
+    Guarded([&] { EndFirstProcessByPath(renamer, 0); });
     Guarded([&] { TShellKit::DeleteFileQuiet(renamer); });
 }
 

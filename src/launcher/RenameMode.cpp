@@ -3,15 +3,19 @@
 #include <windows.h>
 
 #include "launcher/Modes.h"
-#include "util/RawFile.h"
 #include "util/ChildProcess.h"
 #include "util/Guard.h"
+#include "util/RawFile.h"
 #include "util/ShellKit.h"
 #include "util/Utf.h"
 
 namespace {
 
 constexpr unsigned HandOverPauseMs = 330;
+// The runner that handed over is stopping its servers, asking them first and
+// waiting up to 5 s: killed before that, its job would take a database server
+// down in the middle of its shutdown.
+constexpr unsigned RunnerEndLimitMs = 15000;
 // A killed process may hold its image file a moment longer.
 constexpr int ReleaseTries = 40;
 constexpr unsigned ReleasePauseMs = 50;
@@ -58,7 +62,7 @@ void RunRenameMode(const TCommandLine& args) {
     const std::string& source = args.Arg(2);
     const std::string& target = args.Arg(3);
     TShellKit::ProcessMessagesAndSleep(HandOverPauseMs);
-    Guarded([&] { KillFirstProcessByPath(target); });
+    Guarded([&] { EndFirstProcessByPath(target, RunnerEndLimitMs); });
     const std::string content = TShellKit::ReadFileText(source);
     WaitForRelease(target);
     ReplaceFileContent(target, content);

@@ -52,9 +52,10 @@ std::optional<unsigned long> RunAndWaitForExitCode(const std::string& exe, const
 // Every process that runs the file, as TShellKit::FindProcessesByPath finds
 // them, held through the handle their image was read from.
 std::vector<TChildProcess> HoldProcessesByPath(const std::string& file);
-// Ends the first process that runs the file through the handle it was found
-// by, never by an id that may have passed to another program since.
-bool KillFirstProcessByPath(const std::string& file);
+// Ends the first process that runs the file: given up to waitMs to end by
+// itself, then killed through the handle it was found by, never by an id that
+// may have passed to another program since. False when none runs it.
+bool EndFirstProcessByPath(const std::string& file, unsigned waitMs);
 
 // One snapshot of every process; counted, since look-ups are polled.
 std::vector<TSnapshotEntry> TakeProcessSnapshot();

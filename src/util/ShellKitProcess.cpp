@@ -190,9 +190,12 @@ std::vector<TChildProcess> HoldProcessesByPath(const std::string& file) {
     return ProcessesRunning(file, false, SYNCHRONIZE | PROCESS_TERMINATE);
 }
 
-bool KillFirstProcessByPath(const std::string& file) {
+bool EndFirstProcessByPath(const std::string& file, unsigned waitMs) {
     const std::vector<TChildProcess> found = ProcessesRunning(file, true, SYNCHRONIZE | PROCESS_TERMINATE);
-    return !found.empty() && found.front().Kill();
+    if (found.empty()) return false;
+    const TChildProcess& process = found.front();
+    if (WaitForSingleObject(process.Handle(), waitMs) == WAIT_TIMEOUT) process.Kill();
+    return true;
 }
 
 bool TShellKit::KillProcess(int id) {

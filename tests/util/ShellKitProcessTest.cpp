@@ -275,17 +275,30 @@ TEST_CASE("a look-up by path takes one snapshot however many processes run the f
     for (const TChildProcess& process : started) CHECK(EndsWithin(process, 5000));
 }
 
-TEST_CASE("the first process of a file is killed through its handle; a file nothing runs kills nothing") {
+TEST_CASE("the first process of a file is given its time to end, then killed through its handle") {
     TempFolder temp;
     const std::string copy = temp / "first.exe";
     REQUIRE(CopyFileW(Widen(ChildExe()).c_str(), Widen(copy).c_str(), FALSE));
-    const TChildProcess started = StartChildProcess(copy, "sleep " + ChildLifetime, SW_HIDE, "");
     const TChildProcess outsider = StartChildProcess(ChildExe(), "sleep " + ChildLifetime, SW_HIDE, "");
-    REQUIRE(WaitFor([&] { return TShellKit::FindProcessByPath(copy) == started.Id(); }));
 
-    CHECK(KillFirstProcessByPath(copy));
-    CHECK(EndsWithin(started, 5000));
-    CHECK_FALSE(KillFirstProcessByPath(copy));
+    SUBCASE("one that ends by itself within the wait is waited for, not killed") {
+        const TChildProcess ending = StartChildProcess(copy, "sleep 1500", SW_HIDE, "");
+        REQUIRE(WaitFor([&] { return TShellKit::FindProcessByPath(copy) == ending.Id(); }));
+        CHECK(EndFirstProcessByPath(copy, 20000));
+        CHECK_FALSE(ending.Running());
+        // Its own sleep ran out: a kill would have come sooner after its start.
+        FILETIME now{};
+        GetSystemTimeAsFileTime(&now);
+        const std::uint64_t ticks = (static_cast<std::uint64_t>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
+        CHECK(ticks - ending.CreationTime() >= 1500 * 10000ull);
+    }
+    SUBCASE("one that outlives the wait is killed") {
+        const TChildProcess staying = StartChildProcess(copy, "sleep " + ChildLifetime, SW_HIDE, "");
+        REQUIRE(WaitFor([&] { return TShellKit::FindProcessByPath(copy) == staying.Id(); }));
+        CHECK(EndFirstProcessByPath(copy, 0));
+        CHECK(EndsWithin(staying, 5000));
+    }
+    CHECK_FALSE(EndFirstProcessByPath(copy, 0));
     CHECK(outsider.Running());
     outsider.Kill();
 }
