@@ -39,7 +39,7 @@ TfrmMain::TfrmMain(TStartUp startUp, TWebBrowserFactory browserFactory)
 }
 
 TfrmMain::~TfrmMain() {
-    TrayIcon.reset();
+    ShowTrayIcon(false);  // for good: the children's last notifications must not bring it back
     ReleaseComponents();
 }
 

@@ -73,7 +73,12 @@ void TfrmMain::ShowTrayIcon(bool show) {
         Guarded([&] { TrayIcon.reset(); });
         return;
     }
-    if (TrayIcon || trayIconFreed_ || TShellKit::GetShellProcessId() == 0) return;
+    if (trayIconFreed_) return;
+    if (TrayIcon) {
+        if (!TrayIcon->Added()) TrayIcon->AddAgain();  // refused until now
+        return;
+    }
+    if (TShellKit::GetShellProcessId() == 0) return;
     if (!trayIconImage_)
         trayIconImage_.Reset(static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), L"MAINICON", IMAGE_ICON,
                                                            GetSystemMetrics(SM_CXSMICON),
@@ -122,7 +127,8 @@ void TfrmMain::ToggleMainWindow() { SetMainWindowVisible(!IsWindowVisible(Handle
 
 // Only with the icon there to bring the window back.
 void TfrmMain::HideToTrayWhenMinimized() {
-    if (hidingToTray_ || !TrayIcon || !IsIconic(Handle()) || !IsWindowVisible(Handle())) return;
+    if (hidingToTray_ || !TrayIcon || !TrayIcon->Added() || !IsIconic(Handle()) || !IsWindowVisible(Handle()))
+        return;
     hidingToTray_ = true;
     // The taskbar takes the activation, so hiding does not hand it to some other window.
     SetForegroundWindow(FindWindowW(L"Shell_TrayWnd", L""));

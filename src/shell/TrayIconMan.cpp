@@ -36,8 +36,6 @@ TTrayIconMan::TTrayIconMan(TTickSource tickCount) : tickCount_(std::move(tickCou
     messageWindow_ = std::make_unique<TMessageWindow>(*this);
     FMessageWindow = messageWindow_->Handle();
     FStartTick = tickCount_();
-    FEnabled = true;
-    FAdded = false;
     FTaskbarCreatedMessage = RegisterWindowMessageW(L"TaskbarCreated");
 }
 
@@ -48,7 +46,7 @@ TTrayIconMan::~TTrayIconMan() {
 
 void TTrayIconMan::Install(HICON icon, const std::string& tip, HWND targetWindow, HMENU rightClickMenu,
                            TNotifyEvent leftClickHandler) {
-    if (FAdded) return;
+    if (FInstalled) return;
     FIconData = {};
     FIconData.cbSize = NOTIFYICONDATAW_V2_SIZE;  // the form with the 128-character tip
     FIconData.hWnd = FMessageWindow;
@@ -60,24 +58,29 @@ void TTrayIconMan::Install(HICON icon, const std::string& tip, HWND targetWindow
     const size_t length = std::min(text.size(), std::size(FIconData.szTip) - 1);
     std::copy_n(text.begin(), length, FIconData.szTip);
     FIconData.szTip[length] = L'\0';
-    NotifyIcon(NIM_ADD, FIconData);
     FOnLeftClick = std::move(leftClickHandler);
     FRightClickMenu = rightClickMenu;
     FTargetWindow = targetWindow ? targetWindow : ApplicationWindow();
-    FAdded = true;
+    FInstalled = true;
+    AddAgain();
+}
+
+void TTrayIconMan::AddAgain() {
+    if (FInstalled) FAdded = NotifyIcon(NIM_ADD, FIconData) != FALSE;
 }
 
 void TTrayIconMan::Remove() {
+    FInstalled = false;  // a restarted taskbar does not bring it back
     if (!FAdded) return;
     NotifyIcon(NIM_DELETE, FIconData);
     FAdded = false;
 }
 
 void TTrayIconMan::SetEnabled(bool enabled) {
-    if (!FAdded) return;
+    if (!FInstalled) return;
     FEnabled = enabled;
     FIconData.uCallbackMessage = enabled ? CallbackMessage : 0;
-    NotifyIcon(NIM_MODIFY, FIconData);
+    if (FAdded) NotifyIcon(NIM_MODIFY, FIconData);
 }
 
 BOOL TTrayIconMan::NotifyIcon(DWORD message, NOTIFYICONDATAW& data) { return Shell_NotifyIconW(message, &data); }
@@ -97,9 +100,9 @@ bool TTrayIconMan::MessageWindowProc(UINT message, WPARAM, LPARAM lParam, LRESUL
         result = 1;  // Windows may go on ending the session
         return true;
     }
-    if (message == FTaskbarCreatedMessage && FAdded) {
+    if (message == FTaskbarCreatedMessage && FInstalled) {
         // The shell restarted without our icon.
-        Guarded([&] { NotifyIcon(NIM_ADD, FIconData); });
+        Guarded([&] { AddAgain(); });
         return true;
     }
     if (message == CallbackMessage) {

@@ -24,16 +24,16 @@ public:
     TTrayIconMan& operator=(const TTrayIconMan&) = delete;
     virtual ~TTrayIconMan();
 
-    // Adds the icon once; target 0 means the application's window.
+    // Adds the icon once; target 0 means the application's window. The shell
+    // may refuse (a taskbar still starting): Added() tells.
     void Install(HICON icon, const std::string& tip, HWND targetWindow, HMENU rightClickMenu,
                  TNotifyEvent leftClickHandler);
+    // Adds the installed icon again: the shell lost it, or refused it before.
+    void AddAgain();
     void Remove();
     // A disabled icon stays, but reports no clicks.
     void SetEnabled(bool enabled);
 
-    // The ends that Install leaves empty.
-    void SetRightClickHandler(TNotifyEvent handler) { FOnRightClick = std::move(handler); }
-    void SetLeftClickMenu(HMENU menu) { FLeftClickMenu = menu; }
     // Where a pick from the icon's menu goes: the chosen item's command id.
     std::function<void(UINT command)> OnMenuCommand;
 
@@ -55,7 +55,8 @@ private:
     HWND ApplicationWindow() const;
 
     UINT FTaskbarCreatedMessage = 0;
-    bool FAdded = false;
+    bool FInstalled = false;
+    bool FAdded = false;  // the shell holds the icon
     bool FEnabled = true;
     TNotifyEvent FOnLeftClick, FOnRightClick;
     HMENU FLeftClickMenu = nullptr, FRightClickMenu = nullptr;

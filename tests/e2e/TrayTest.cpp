@@ -124,6 +124,7 @@ TEST_CASE("from a CD-ROM drive: Change IP Address or Port is disabled; the drive
     // An enabled item's dialog shows within a second or two.
     CHECK_FALSE(WaitUntil([&] { return FindWindowOf(runnerId, L"TDialogForm") != nullptr; }, 5000));
 
+    REQUIRE(standin::ProcessAlive(runnerId));  // the keys above opened nothing, Exit included
     drive.Remove();
     REQUIRE_FALSE(drive.Defined());
     // A change that carries no data: one with a pointer cannot be posted to another process.

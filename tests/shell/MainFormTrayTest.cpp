@@ -153,6 +153,14 @@ TEST_CASE_FIXTURE(TTrayFixture, "hidden with no taskbar button, shown again as i
         CHECK(IsWindowVisible(form->Handle()));
         CHECK(IsZoomed(form->Handle()));
     }
+    SUBCASE("minimised with an icon the shell does not hold: stays on the taskbar") {
+        form->Show();
+        Start();
+        form->TrayIcon->Remove();
+        ShowWindow(form->Handle(), SW_MINIMIZE);
+        CHECK(IsIconic(form->Handle()));
+        CHECK(IsWindowVisible(form->Handle()));
+    }
     SUBCASE("minimised without an icon: stays on the taskbar") {
         form->Show();
         form->Started = form->TrayIconEnabled = true;

@@ -19,11 +19,12 @@ class TRecordingTray : public TTrayIconMan {
 public:
     explicit TRecordingTray(std::uint32_t& now) : TTrayIconMan([&now] { return now; }) {}
     std::vector<std::pair<DWORD, NOTIFYICONDATAW>> Calls;
+    bool Refuse = false;  // as a taskbar still starting does
 
 protected:
     BOOL NotifyIcon(DWORD message, NOTIFYICONDATAW& data) override {
         Calls.emplace_back(message, data);
-        return TRUE;
+        return Refuse ? FALSE : TRUE;
     }
 };
 
@@ -160,6 +161,20 @@ TEST_CASE_FIXTURE(TTrayFixture, "a restarted taskbar gets the icon again") {
     tray.Remove();
     SendMessageW(tray.MessageWindow(), tray.TaskbarCreatedMessage(), 0, 0);
     CHECK(tray.Calls.back().first == NIM_DELETE);  // a removed icon stays away
+}
+
+TEST_CASE_FIXTURE(TTrayFixture, "an icon the shell refused is not taken as there, and is added when asked again") {
+    tray.Refuse = true;
+    Install();
+    CHECK_FALSE(tray.Added());
+    tray.SetEnabled(false);  // remembered for the add, nothing sent
+    CHECK(tray.Calls.size() == 1);
+    tray.Refuse = false;
+    tray.AddAgain();
+    CHECK(tray.Added());
+    REQUIRE(tray.Calls.size() == 2);
+    CHECK(tray.Calls[1].first == NIM_ADD);
+    CHECK(tray.Calls[1].second.uCallbackMessage == 0);
 }
 
 TEST_CASE_FIXTURE(TTrayFixture, "a right click opens the menu at the cursor; the pick is reported") {
