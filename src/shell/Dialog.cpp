@@ -243,6 +243,10 @@ bool TLinkLabel::ControlMessage(UINT message, WPARAM wParam, LPARAM lParam, LRES
         if (wasPressed && PtInRect(&client, at) && OnClick) OnClick();
         return true;
     }
+    case WM_CAPTURECHANGED:
+        // Pressed no more: a button-up that comes later is no click.
+        if (std::exchange(pressed_, false)) mouse(OnMouseUp, TMouseButton::Left);
+        return TLabel::ControlMessage(message, wParam, lParam, result);
     case WM_RBUTTONDOWN:
         mouse(OnMouseDown, TMouseButton::Right);
         return true;

@@ -198,6 +198,8 @@ protected:
 class TSpeedButton : public TButton {
 protected:
     void CreateIn(TDialogForm& dialog, const TControlDef& def, int id) override;
+    // Focused by its click, it still leaves Enter to the dialog's default button.
+    bool IsPushButton() const override { return false; }
 
 private:
     UniqueIcon glyph_;

@@ -15,6 +15,7 @@
 #include "tools/TestBoxes.h"
 #include "util/Maker.h"
 #include "util/ShellKit.h"
+#include "util/Utf.h"
 
 namespace {
 
@@ -57,7 +58,7 @@ void Show(TDialogForm& dialog) {
 std::string Caption(HWND window) {
     wchar_t text[128] = L"";
     GetWindowTextW(window, text, 128);
-    return std::string(text, text + wcslen(text));
+    return Narrow(text);
 }
 
 void CheckQuestionAsked() {
@@ -201,6 +202,22 @@ TEST_CASE("Customize through its window: typed and confirmed with Alt+O") {
     CHECK(form.Title == "Typed");
     CHECK(form.Port == 0);  // the port field was never entered
     CheckQuestionAsked();
+}
+
+TEST_CASE("Customize: a picture button focused by its click leaves OK the default button") {
+    TfrmBrand form(nullptr);
+    FillBrand(form);
+    const auto isDefault = [](const TControl& button) {
+        return (GetWindowLongW(button.Handle(), GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON;
+    };
+    RunSteps({[&] {
+                  form.btnSelectIcon.SetFocus();
+                  CHECK(form.btnSelectIcon.Focused());
+                  CHECK(isDefault(form.btnOK));
+                  CHECK_FALSE(isDefault(form.btnSelectIcon));
+                  PostKey(form.Handle(), VK_ESCAPE);
+              }});
+    CHECK(form.ShowModal() == mrCancel);
 }
 
 TEST_CASE("address/port: size and tab order") {
