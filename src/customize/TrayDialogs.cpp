@@ -2,6 +2,7 @@
 // Address or Port with its hand-over to a temporary copy of the executable.
 #include "customize/KorvaneAboutForm.h"
 #include "customize/SettingsForm.h"
+#include "launcher/CommandLine.h"
 #include "server/Product.h"
 #include "server/ServerText.h"
 #include "shell/Application.h"
@@ -17,8 +18,6 @@ namespace {
 const char TempCopyPrefix[] = "krvn_cmd";
 const char TempCopySuffix[] = ".tmp";
 const char Unchanged[] = ". The address and port stay as they were";
-
-std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
 
 // ": " and the platform's text for the error, when there is one.
 std::string Because(DWORD error) { return error ? ": " + LastErrorText(error) : std::string(); }
@@ -69,7 +68,7 @@ void TfrmMain::HandOverToSetupCopy(const std::string& ip, int port) {
         copy = MakeTempExeCopy();
         CopyFileOrThrow(ConfigIniPath, copy + ".ini", "The settings");
         configCopy = copy + ".ini";
-        const std::string parameters = "/setup " + Quoted(TShellKit::GetExeFileName()) + " " + Quoted(configCopy);
+        const std::string parameters = ModeParameters("/setup", TShellKit::GetExeFileName(), configCopy);
         if (StartSetupCopy(copy, parameters) == 0) {
             const DWORD error = GetLastError();
             throw EOSError("The temporary copy " + copy + " could not be started" + Because(error), error);

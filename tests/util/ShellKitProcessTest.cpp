@@ -218,7 +218,7 @@ TChildProcess SpawnedBy(const TChildProcess& spawner) {
 
 }  // namespace
 
-TEST_CASE("a held process is killed through its handle, and once it has ended the kill reaches nothing") {
+TEST_CASE("a held process is killed through its handle; once it has ended, a kill reports nothing done") {
     HeldProcesses held;
     const TChildProcess& first = held.Start("sleep " + ChildLifetime);
     REQUIRE(first.Running());
@@ -226,10 +226,7 @@ TEST_CASE("a held process is killed through its handle, and once it has ended th
     CHECK(first.Kill());
     CHECK(EndsWithin(first, 5000));
     CHECK_FALSE(first.Running());
-
-    const TChildProcess& second = held.Start("sleep " + ChildLifetime);
     CHECK_FALSE(first.Kill());
-    CHECK_FALSE(EndsWithin(second, 500));
     CHECK_FALSE(TChildProcess().Kill());
 }
 
