@@ -85,7 +85,10 @@ void ClickAt(POINT screenPoint) {
     SetCursorPos(screenPoint.x, screenPoint.y);
     INPUT clicks[2]{};
     clicks[0].type = clicks[1].type = INPUT_MOUSE;
-    clicks[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-    clicks[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    // Injected buttons are physical ones: with the buttons swapped, the
+    // primary (clicking) button is the right one.
+    const bool swapped = GetSystemMetrics(SM_SWAPBUTTON) != 0;
+    clicks[0].mi.dwFlags = swapped ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_LEFTDOWN;
+    clicks[1].mi.dwFlags = swapped ? MOUSEEVENTF_RIGHTUP : MOUSEEVENTF_LEFTUP;
     SendInput(2, clicks, sizeof(INPUT));
 }
