@@ -7,12 +7,15 @@
 #include <vector>
 
 #include "launcher/Modes.h"
+#include "server/ServerText.h"
+#include "util/Errors.h"
 #include "util/Guard.h"
 #include "util/ShellKit.h"
 
 namespace {
 
 constexpr unsigned DownsizePauseMs = 60;
+constexpr unsigned AloneWaitLimitMs = 30000;
 constexpr int FirstFlag = 2;
 const char* const FavoritesFile = "bin\\Favorites.ini";
 
@@ -93,16 +96,21 @@ void RemoveUnusedLibraries() {
         Guarded([] { TShellKit::DeleteFileQuiet(AppFile("bin\\php\\ext\\php_pdo.dll")); });
 }
 
-// Every other process of this executable (a runner, its splash) must end first.
-void WaitToBeAlone() {
-    while (TShellKit::FindProcessesByPath(TShellKit::GetExeFileName()).size() >= 2)
+// Every other process of this executable (a runner, its splash) must end
+// first; a runner the user leaves open must not keep the mode for ever.
+bool WaitToBeAlone() {
+    const ULONGLONG deadline = GetTickCount64() + AloneWaitLimitMs;
+    while (TShellKit::FindProcessesByPath(TShellKit::GetExeFileName()).size() >= 2) {
+        if (GetTickCount64() >= deadline) return false;
         TShellKit::ProcessMessagesAndSleep(DownsizePauseMs);
+    }
+    return true;
 }
 
 }  // namespace
 
 void RunDownsizeMode(const TCommandLine& args) {
-    WaitToBeAlone();
+    if (!WaitToBeAlone()) throw Exception(DownsizeBusyText(TShellKit::GetExeFileName()));
     TShellKit::ProcessMessagesAndSleep(DownsizePauseMs);
     const auto& rows = ComponentRows();
     for (size_t i = 0; i < rows.size(); ++i) {

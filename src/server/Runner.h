@@ -30,6 +30,7 @@ public:
     // Server processes
     std::string ResolveBinDir();
     static void KillProcessesByPath(const std::string& path);
+    static void KillLeftoversByPath(const std::string& path);
 
     // Start-up (the window's create handler) and shutdown
     void FormCreate();
@@ -104,6 +105,7 @@ protected:
 
 private:
     void EnsureSingleInstance();
+    void CheckWorkFolder();
     void SetEnvironmentFirst();
     void SetEnvironmentSecond();
     void PrepareSettings();
@@ -127,8 +129,7 @@ private:
     [[noreturn]] void Terminate();  // EndProcess, whatever an override does
     [[noreturn]] void ReportStartUpFailure(const std::string& reason);
     unsigned long long splashCloseDeadline_ = 0;
-    static std::string CopyToWorkDir(const std::string& source, const std::string& workDir,
-                                     const std::string& name);
+    std::string CopyFromDisc(const std::string& name);
 };
 
 // All x87 and SSE floating-point exceptions masked for the whole process.

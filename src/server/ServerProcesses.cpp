@@ -23,7 +23,7 @@ std::string ShortPathInBin(const std::string& binDir, const std::string& name) {
 
 std::string TRunner::ResolveBinDir() {
     std::string bin = TShellKit::GetAppPath() + "bin";
-    if (RunsFromCdRom()) Guarded([&] { bin = CopyToWorkDir(bin, WorkDir, "bin"); });
+    if (RunsFromCdRom()) Guarded([&] { bin = CopyFromDisc("bin"); });
     return bin;
 }
 
@@ -50,6 +50,34 @@ void TRunner::CheckServerFolders() {
     ServerPath(WorkDir);
 }
 
+namespace {
+
+// A server no live process answers for: its starter has ended (a runner that
+// died with no job to end its servers), or is this runner, or is a server of
+// the same file that is itself left over (the web server's child).
+bool IsLeftover(const TChildProcess& server, const std::vector<TChildProcess>& servers, int depth = 0) {
+    const std::optional<int> starter = LiveStarterOf(server);
+    if (!starter || *starter == TShellKit::GetSelfProcessId()) return true;
+    for (const TChildProcess& other : servers)
+        if (other.Id() == *starter) return depth < 4 && IsLeftover(other, servers, depth + 1);
+    return false;
+}
+
+}  // namespace
+
+// Only leftovers: a server that another live process started (another
+// runner, a console) keeps running, since a kill could take its data down mid-write.
+void TRunner::KillLeftoversByPath(const std::string& path) {
+    Guarded([&] {
+        for (int pass = 0; pass < 2; ++pass) {
+            if (pass > 0) Sleep(60);
+            const std::vector<TChildProcess> servers = HoldProcessesByPath(path);
+            for (const TChildProcess& server : servers)
+                if (IsLeftover(server, servers)) server.Kill();
+        }
+    });
+}
+
 void TRunner::KillProcessesByPath(const std::string& path) {
     Guarded([&] {
         for (int pass = 0; pass < 2; ++pass) {
@@ -72,7 +100,7 @@ void TRunner::StartDatabaseServer() {
     if (!TShellKit::FileExists(MySqlExePath) ||
         !TShellKit::DirectoryExists(TShellKit::GetAppPath() + "data\\mysql"))
         return;
-    KillProcessesByPath(MySqlExePath);
+    KillLeftoversByPath(MySqlExePath);
     const int port = TShellKit::FindFreePort(3306, true);
     if (port < 0) return;  // no port: run without a database server rather than on -1
     MySqlPort = port;
@@ -93,7 +121,7 @@ void TRunner::ChooseWebPort() {
 void TRunner::StartWebServer() {
     HttpdConfPath = WriteHttpdConf();
     ApacheExePath = BinDir + "\\Apache\\Apache.exe";
-    KillProcessesByPath(ApacheExePath);
+    KillLeftoversByPath(ApacheExePath);
     ApacheProcess = StartInJob(ServerPath(ApacheExePath), ApacheParameters(ServerPath(HttpdConfPath)), SW_HIDE);
     webServerStartedAt_ = GetTickCount64();
     TimelineMark("web-server-started");

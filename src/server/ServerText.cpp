@@ -3,9 +3,11 @@
 #include <algorithm>
 #include <charconv>
 #include <climits>
+#include <cstdio>
 #include <optional>
 
 #include "util/Errors.h"
+#include "util/Md5.h"
 #include "util/Text.h"
 
 bool ParseDecimal(const std::string& text, long long& value) {
@@ -167,4 +169,41 @@ std::string MySqlParameters(const std::string& myIniPath, int port, const std::s
 
 std::string ApacheParameters(const std::string& httpdConfPath) {
     return "-f \"" + httpdConfPath + "\"";
+}
+
+std::string RunnerLockName(const std::string& folderIdentity, const std::string& upperFolder) {
+    return std::string("Global\\") + BuiltInProductName + "-" +
+           (folderIdentity.empty() ? Md5Hex(upperFolder) : folderIdentity);
+}
+
+std::string WorkFolderFaultText(TWorkFolderFault fault, const std::string& folder, const std::string& detail) {
+    const std::string tampered =
+        ". Someone else may have made it to read or change this application's data, so it is not used. "
+        "Ask an administrator to delete it, then start the application again";
+    const std::string rights = ". Check the rights on the folder that holds it, then start the application again";
+    const std::string head = "The work folder " + folder;
+    switch (fault) {
+    case TWorkFolderFault::Missing: return head + " could not be created" + rights;
+    case TWorkFolderFault::Link: return head + " is a link to another place" + tampered;
+    case TWorkFolderFault::ForeignOwner: return head + " belongs to another account (" + detail + ")" + tampered;
+    case TWorkFolderFault::ForeignEntry: return head + " holds " + detail + ", which belongs to another account" + tampered;
+    case TWorkFolderFault::NotPrivate: return head + " could not be closed to other users" + rights;
+    }
+    return head + " cannot be used";
+}
+
+std::string GeneratedFileText(const std::string& file, const std::string& reason) {
+    return "The server configuration file " + file + " could not be written: " + reason;
+}
+
+std::string DiscCopyStamp(unsigned long volumeSerial, unsigned long long newestWriteTime) {
+    char text[64];
+    std::snprintf(text, sizeof text, "volume=%08lX newest=%llu", volumeSerial, newestWriteTime);
+    return text;
+}
+
+std::string DownsizeBusyText(const std::string& exe) {
+    return "Another copy of " + exe +
+           " is still running, so nothing was removed. Close every window of the application, then run the "
+           "down-size again.";
 }

@@ -69,3 +69,18 @@ std::string SetIniKey(const std::string& text, const std::string& section, const
 
 std::string MySqlParameters(const std::string& myIniPath, int port, const std::string& languageDir);
 std::string ApacheParameters(const std::string& httpdConfPath);
+
+// The machine-wide name that one runner of a distribution folder holds: from
+// the folder's identity (TShellKit::GetFolderIdentity), or from its upper-cased
+// path when that cannot be read.
+std::string RunnerLockName(const std::string& folderIdentity, const std::string& upperFolder);
+
+// Why the work folder is not used; each text names it.
+enum class TWorkFolderFault { Missing, Link, ForeignOwner, ForeignEntry, NotPrivate };
+std::string WorkFolderFaultText(TWorkFolderFault fault, const std::string& folder, const std::string& detail = {});
+// A generated server configuration file that could not be written.
+std::string GeneratedFileText(const std::string& file, const std::string& reason);
+// What the copy of a folder from a CD-ROM is known by: the disc and its edition.
+std::string DiscCopyStamp(unsigned long volumeSerial, unsigned long long newestWriteTime);
+// Down-size gave up waiting for the other copies of the executable to end.
+std::string DownsizeBusyText(const std::string& exe);

@@ -44,7 +44,13 @@ void MaskFloatingPointExceptions() {
     _mm_setcsr(_mm_getcsr() | _MM_MASK_MASK);
 }
 
-std::string TRunner::SingleInstanceName() { return TShellKit::HashOfPath(""); }
+// One runner per distribution folder, machine-wide: a runner of the same
+// folder under another name, in another session or elevated would start
+// servers of the same bin folder on the same data.
+std::string TRunner::SingleInstanceName() {
+    const std::string folder = TShellKit::GetAppDir();
+    return RunnerLockName(TShellKit::GetFolderIdentity(folder), UpperAscii(folder));
+}
 
 // In the servers' job: a runner that dies must not leave a topmost splash behind.
 TChildProcess TRunner::StartSplashProcess() {
@@ -121,6 +127,7 @@ void TRunner::FormCreate() {
     Started = false;
     // Whatever fails from here on has started processes that must not outlive it.
     try {
+        CheckWorkFolder();
         PrepareSettings();
         TimelineMark("settings");
         StartServers();

@@ -84,6 +84,19 @@ void KillProcessTree(const TChildProcess& root) {
     root.Kill();
 }
 
+std::optional<int> LiveStarterOf(const TChildProcess& process) {
+    const std::uint64_t created = process.CreationTime();
+    for (const TSnapshotEntry& entry : TakeProcessSnapshot()) {
+        if (entry.Id != process.Id() || entry.ParentId <= 0) continue;
+        const TChildProcess starter = HoldProcess(entry.ParentId, PROCESS_QUERY_LIMITED_INFORMATION | SYNCHRONIZE);
+        if (!starter) return GetLastError() == ERROR_ACCESS_DENIED ? std::optional<int>(entry.ParentId) : std::nullopt;
+        const std::uint64_t started = starter.CreationTime();
+        if (starter.Running() && created != 0 && started != 0 && started <= created) return entry.ParentId;
+        return std::nullopt;
+    }
+    return std::nullopt;
+}
+
 UniqueHandle CreateKillOnCloseJob() {
     UniqueHandle job(CreateJobObjectW(nullptr, nullptr));
     JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};

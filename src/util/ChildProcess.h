@@ -68,6 +68,10 @@ std::vector<TChildProcess> HoldDescendants(const TChildProcess& root);
 TChildProcess HoldInTree(const TChildProcess& root, int id);
 // Each descendant before its parent, the root last.
 void KillProcessTree(const TChildProcess& root);
+// The id of the process that started this one while that process lives; none
+// once it has ended, though a later process may carry its id (creation times
+// tell them apart). One we may not open is taken as living.
+std::optional<int> LiveStarterOf(const TChildProcess& process);
 
 // A job whose processes end when its last handle closes, whatever ends its
 // owner; empty when the system refuses one.

@@ -89,3 +89,6 @@ using UniqueWindow = UniqueHandleOf<SimpleHandleTraits<HWND, DestroyWindow>>;
 // Memory the shell hands over for the caller to free (item id lists and the like).
 template <class T>
 using UniqueCoTaskMem = UniqueHandleOf<SimpleHandleTraits<T*, CoTaskMemFree>>;
+// Memory the security functions hand over for the caller to free.
+inline void FreeLocal(HLOCAL memory) { LocalFree(memory); }
+using UniqueLocal = UniqueHandleOf<SimpleHandleTraits<HLOCAL, FreeLocal>>;

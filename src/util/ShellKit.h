@@ -43,10 +43,18 @@ public:
     static bool DirectoryExists(const std::string& path);
     static bool ForceDirectories(const std::string& path);
     static std::string GetShortPath(const std::string& path);  // empty when there is none
+    // Volume serial number and file index: one text for every path to the
+    // folder (long or short, another drive letter); empty when unreadable.
+    static std::string GetFolderIdentity(const std::string& folder);
+    // The serial number of the volume that holds the path; 0 when unreadable.
+    static unsigned long GetVolumeSerial(const std::string& path);
 
     // Files
     static std::string ReadFileText(const std::string& file);
     static void WriteFileText(const std::string& file, const std::string& text);
+    // Written beside the file and moved over it in one step: a reader finds
+    // the old file or the new one, and a write that fails leaves the old one.
+    static void WriteFileAtomic(const std::string& file, const std::string& text);
     static bool IsFileLocked(const std::string& file);
     static bool SetReadOnlyAttribute(const std::string& path, bool on);
     static void ShellDeletePath(const std::string& path);
@@ -54,6 +62,9 @@ public:
     static bool DeleteFileQuiet(const std::string& path);
     static void DeleteFolder(const std::string& path);
     static void CopyFolder(const std::string& source, const std::string& destination);
+    static bool CopyFolderChecked(const std::string& source, const std::string& destination);
+    // The latest last-write time of the folder and everything under it.
+    static unsigned long long NewestWriteTime(const std::string& folder);
     static bool ForEachFileRecursive(const std::string& folder, bool readOnly);
     static bool BrowseForFile(std::string& path, const std::string& extension);
     // Open-file dialog; filter is "description|pattern" pairs joined by "|".

@@ -26,7 +26,7 @@ std::wstring PathList(const std::string& path) {
     return list;  // c_str() adds the second NUL
 }
 
-void RunShellFileOperation(UINT operation, const std::string& source, const std::string& destination = {}) {
+bool RunShellFileOperation(UINT operation, const std::string& source, const std::string& destination = {}) {
     const std::wstring from = PathList(source);
     const std::wstring to = PathList(destination);
     SHFILEOPSTRUCTW op{};
@@ -34,7 +34,7 @@ void RunShellFileOperation(UINT operation, const std::string& source, const std:
     op.pFrom = from.c_str();
     op.pTo = destination.empty() ? nullptr : to.c_str();
     op.fFlags = ShellFileFlags;
-    SHFileOperationW(&op);
+    return SHFileOperationW(&op) == 0 && !op.fAnyOperationsAborted;
 }
 
 // "Cannot open file "x". <the platform's reason>"
@@ -59,17 +59,47 @@ std::string TShellKit::ReadFileText(const std::string& file) {
     }
 }
 
-void TShellKit::WriteFileText(const std::string& file, const std::string& text) {
-    UniqueHandle handle(CreateFileW(Widen(file).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!handle) throw FileError("create", file, GetLastError());
+namespace {
+
+void WriteAll(HANDLE handle, const std::string& text) {
     size_t offset = 0;
     while (offset < text.size()) {
         const DWORD chunk = static_cast<DWORD>(std::min<size_t>(text.size() - offset, 1u << 20));
         DWORD written = 0;
-        if (!WriteFile(handle.Get(), text.data() + offset, chunk, &written, nullptr) || written == 0)
+        if (!WriteFile(handle, text.data() + offset, chunk, &written, nullptr) || written == 0)
             throw EFileError("Stream write error", GetLastError());
         offset += written;
+    }
+}
+
+UniqueHandle CreateForWriting(const std::string& file) {
+    UniqueHandle handle(CreateFileW(Widen(file).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!handle) throw FileError("create", file, GetLastError());
+    return handle;
+}
+
+}  // namespace
+
+void TShellKit::WriteFileText(const std::string& file, const std::string& text) {
+    WriteAll(CreateForWriting(file).Get(), text);
+}
+
+void TShellKit::WriteFileAtomic(const std::string& file, const std::string& text) {
+    const std::string staged = file + ".new";
+    try {
+        const UniqueHandle handle = CreateForWriting(staged);
+        WriteAll(handle.Get(), text);
+        // On the disk before the name points at it: a power cut leaves one whole file.
+        if (!FlushFileBuffers(handle.Get())) throw FileError("write", staged, GetLastError());
+    } catch (...) {
+        DeleteFileW(Widen(staged).c_str());
+        throw;
+    }
+    if (!MoveFileExW(Widen(staged).c_str(), Widen(file).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        const DWORD code = GetLastError();
+        DeleteFileW(Widen(staged).c_str());
+        throw FileError("replace", file, code);
     }
 }
 
@@ -106,8 +136,29 @@ bool TShellKit::DeleteFileQuiet(const std::string& path) { return DeletePathChec
 void TShellKit::DeleteFolder(const std::string& path) { ShellDeletePath(Trim(path)); }
 
 void TShellKit::CopyFolder(const std::string& source, const std::string& destination) {
-    if (Trim(source).empty() || Trim(destination).empty()) return;
-    RunShellFileOperation(FO_COPY, source, destination);
+    CopyFolderChecked(source, destination);
+}
+
+bool TShellKit::CopyFolderChecked(const std::string& source, const std::string& destination) {
+    return !Trim(source).empty() && !Trim(destination).empty() &&
+           RunShellFileOperation(FO_COPY, source, destination);
+}
+
+unsigned long long TShellKit::NewestWriteTime(const std::string& folder) {
+    auto timeOf = [](const FILETIME& time) {
+        return (static_cast<unsigned long long>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+    };
+    unsigned long long newest = 0;
+    WIN32_FIND_DATAW entry{};
+    UniqueFindHandle find(FindFirstFileW(Widen(folder + "\\*").c_str(), &entry));
+    for (BOOL more = static_cast<bool>(find); more; more = FindNextFileW(find.Get(), &entry)) {
+        const std::wstring name = entry.cFileName;
+        if (name == L"..") continue;
+        newest = std::max(newest, timeOf(entry.ftLastWriteTime));
+        if (name != L"." && (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            newest = std::max(newest, NewestWriteTime(folder + "\\" + Narrow(name)));
+    }
+    return newest;
 }
 
 bool TShellKit::ForEachFileRecursive(const std::string& folder, bool readOnly) {

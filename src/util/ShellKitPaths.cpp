@@ -2,7 +2,10 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include <cstdio>
+
 #include "util/Handles.h"
+#include "util/PrivateFolder.h"
 #include "util/ShellKit.h"
 #include "util/Text.h"
 #include "util/Utf.h"
@@ -105,9 +108,11 @@ std::string TShellKit::GetLoginName() {
     return Trim(Narrow(name));
 }
 
+// Made private from the start: the start-up refuses one that someone else made first.
 std::string TShellKit::GetWorkDir() {
-    const std::string dir = GetCommonAppDataDir() + "\\" + Md5Hex(GetLoginName() + "\\" + GetExeFileName());
-    ForceDirectories(dir);
+    const std::string parent = GetCommonAppDataDir();
+    const std::string dir = parent + "\\" + Md5Hex(GetLoginName() + "\\" + GetExeFileName());
+    if (!DirectoryExists(dir) && ForceDirectories(parent)) CreatePrivateFolder(dir);
     return dir;
 }
 
@@ -163,6 +168,25 @@ bool TShellKit::ForceDirectories(const std::string& path) {
             return false;
     }
     return CreateDirectoryW(Widen(dir).c_str(), nullptr) || DirectoryExists(dir);
+}
+
+std::string TShellKit::GetFolderIdentity(const std::string& folder) {
+    UniqueHandle handle(CreateFileW(Widen(folder).c_str(), FILE_READ_ATTRIBUTES,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                    FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!handle || !GetFileInformationByHandle(handle.Get(), &info)) return {};
+    char text[32];
+    std::snprintf(text, sizeof text, "%08lX-%08lX%08lX", info.dwVolumeSerialNumber, info.nFileIndexHigh,
+                  info.nFileIndexLow);
+    return text;
+}
+
+unsigned long TShellKit::GetVolumeSerial(const std::string& path) {
+    DWORD serial = 0;
+    if (!GetVolumeInformationW(Widen(RootOf(path)).c_str(), nullptr, 0, &serial, nullptr, nullptr, nullptr, 0))
+        return 0;
+    return serial;
 }
 
 std::string TShellKit::GetShortPath(const std::string& path) {

@@ -25,13 +25,6 @@ std::wstring PathIdentity(const std::string& path) {
     return identity;
 }
 
-// An enabled privilege stays enabled in the token for the rest of the
-// process's life: one adjustment serves every later look-up and kill.
-void EnableDebugPrivilege() {
-    static const bool enabled = TShellKit::EnablePrivilege("SeDebugPrivilege");
-    (void)enabled;
-}
-
 // The file of the process's first module; empty when it cannot be read.
 std::string ImagePathOf(HANDLE process) {
     HMODULE firstModule = nullptr;
@@ -85,7 +78,8 @@ std::vector<TChildProcess> ProcessesRunning(const std::string& file, bool firstO
     const std::wstring target = PathIdentity(fullPath);
     if (target.empty()) return found;
     const TImageNames names = ImageNamesOf(fullPath, target);
-    EnableDebugPrivilege();
+    // No debug privilege: with it an elevated runner would open, and its
+    // clean-up end, the servers of every other user's runner.
     for (const TSnapshotEntry& entry : TakeProcessSnapshot()) {
         if (!names.Match(entry.ExeName)) continue;
         TChildProcess process = HoldProcess(entry.Id, PROCESS_QUERY_INFORMATION | PROCESS_VM_READ | extraAccess);
@@ -172,7 +166,6 @@ bool TShellKit::IsDescendantProcess(int ancestor, int id) {
 
 std::string TShellKit::GetProcessImagePath(int id) {
     if (!ProcessExists(id)) return {};
-    EnableDebugPrivilege();
     const TChildProcess process = HoldProcess(id, PROCESS_QUERY_INFORMATION | PROCESS_VM_READ);
     return process ? ImagePathOf(process.Handle()) : std::string();
 }
@@ -200,7 +193,6 @@ bool EndFirstProcessByPath(const std::string& file, unsigned waitMs) {
 
 bool TShellKit::KillProcess(int id) {
     if (id == 0) return false;
-    EnableDebugPrivilege();
     const TChildProcess process = HoldProcess(id, PROCESS_TERMINATE);
     return process && TerminateProcess(process.Handle(), 0);
 }

@@ -390,6 +390,8 @@ bool DefineDrive(wchar_t letter, DWORD type, const std::string& unixFolder) {
                            0, &returned, nullptr) != FALSE;
 }
 
+}  // namespace
+
 std::string UnixPathOf(const std::string& folder) {
     using TUnixName = char*(CDECL*)(const wchar_t*);
     const auto unixName = reinterpret_cast<TUnixName>(
@@ -401,7 +403,19 @@ std::string UnixPathOf(const std::string& folder) {
     return path;
 }
 
-}  // namespace
+
+bool RunUnixProgram(const std::string& commandLine) {
+    std::wstring line = Widen(commandLine);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
+        return false;
+    UniqueHandle process(info.hProcess), thread(info.hThread);
+    DWORD code = 1;
+    return WaitForSingleObject(process.Get(), 30000) == WAIT_OBJECT_0 && GetExitCodeProcess(process.Get(), &code) &&
+           code == 0;
+}
 
 TCdRomDrive::TCdRomDrive(const std::string& folder) {
     const std::string unixFolder = UnixPathOf(folder);

@@ -142,6 +142,11 @@ private:
     wchar_t letter_ = 0;
 };
 
+// Wine's Unix path of a Windows path; empty when there is none.
+std::string UnixPathOf(const std::string& path);
+// Runs a Unix program of the host, as Wine starts one; true when it ended with 0.
+bool RunUnixProgram(const std::string& commandLine);
+
 struct TLogLine {
     DWORD ProcessId = 0;
     std::string Key, Value;

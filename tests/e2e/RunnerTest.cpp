@@ -4,6 +4,9 @@
 // servers' code page cannot hold.
 #include <doctest/doctest.h>
 
+#include <aclapi.h>
+#include <sddl.h>
+
 #include <algorithm>
 
 #include "E2eKit.h"
@@ -24,6 +27,21 @@ constexpr unsigned EndTimeoutMs = 20000;
 std::string LastStartNotes(const std::string& log) {
     const size_t first = log.rfind(" PHPIniDir ");
     return first == std::string::npos ? std::string() : log.substr(log.rfind('\n', first) + 1);
+}
+
+// The folder's owner and DACL as SDDL ("O:...D:P(A;...)..."); empty when unreadable.
+std::string SecurityOf(const std::string& folder) {
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    const SECURITY_INFORMATION what = OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION;
+    if (GetNamedSecurityInfoW(Widen(folder).c_str(), SE_FILE_OBJECT, what, nullptr, nullptr, nullptr, nullptr,
+                              &descriptor) != ERROR_SUCCESS)
+        return {};
+    wchar_t* sddl = nullptr;
+    ConvertSecurityDescriptorToStringSecurityDescriptorW(descriptor, SDDL_REVISION_1, what, &sddl, nullptr);
+    const std::string text = sddl ? Narrow(sddl) : "";
+    LocalFree(sddl);
+    LocalFree(descriptor);
+    return text;
 }
 
 std::vector<DWORD> Sorted(std::vector<DWORD> ids) {
@@ -67,24 +85,30 @@ TEST_CASE("a second start of the same runner is refused and leaves the first alo
     const auto firstServers = Sorted(ProcessesRunning(distribution.ApacheExe));
     const auto firstDatabase = ProcessesRunning(distribution.MysqldExe);
 
-    StartRunner(distribution);
-    HWND box = nullptr;
-    REQUIRE(WaitUntil([&] { return (box = FindMessageBox(distribution.Runner, "Error")) != nullptr; }, StartTimeoutMs));
-    CHECK(DialogText(box).find("An instance of this application is already running!") != std::string::npos);
-    const DWORD secondId = ProcessOfWindow(box);
-    CHECK(secondId != first.RunnerId);
-    HWND secondMain = FindMainWindow(distribution.Runner, secondId);
-    CHECK((secondMain == nullptr || !IsWindowVisible(secondMain)));
+    // The same file, and copies in the same folder under other names: one distribution, one runner.
+    for (const char* name : {"vadrome.exe", "Copy of vadrome.exe", "vadrome-runme.exe"}) {
+        CAPTURE(name);
+        const std::string runner = distribution.Folder + "\\" + name;
+        CopyFileW(Widen(distribution.Runner).c_str(), Widen(runner).c_str(), TRUE);
+        StartRunner(runner, distribution.Folder);
+        HWND box = nullptr;
+        REQUIRE(WaitUntil([&] { return (box = FindMessageBox(runner, "Error")) != nullptr; }, StartTimeoutMs));
+        CHECK(DialogText(box).find("An instance of this application is already running!") != std::string::npos);
+        const DWORD secondId = ProcessOfWindow(box);
+        CHECK(secondId != first.RunnerId);
+        HWND secondMain = FindMainWindow(runner, secondId);
+        CHECK((secondMain == nullptr || !IsWindowVisible(secondMain)));
 
-    PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-    CHECK(WaitUntil([&] { return !standin::ProcessAlive(secondId); }, EndTimeoutMs));
+        PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+        CHECK(WaitUntil([&] { return !standin::ProcessAlive(secondId); }, EndTimeoutMs));
 
-    CHECK(standin::ProcessAlive(first.RunnerId));
-    CHECK(Sorted(ProcessesRunning(distribution.ApacheExe)) == firstServers);
-    CHECK(ProcessesRunning(distribution.MysqldExe) == firstDatabase);
-    const auto stillServed = GetPage(first.WebPort, "/");
-    REQUIRE(stillServed);
-    CHECK(stillServed->Status == 200);
+        CHECK(standin::ProcessAlive(first.RunnerId));
+        CHECK(Sorted(ProcessesRunning(distribution.ApacheExe)) == firstServers);
+        CHECK(ProcessesRunning(distribution.MysqldExe) == firstDatabase);
+        const auto stillServed = GetPage(first.WebPort, "/");
+        REQUIRE(stillServed);
+        CHECK(stillServed->Status == 200);
+    }
 
     // A copy in another folder is another application.
     {
@@ -100,6 +124,33 @@ TEST_CASE("a second start of the same runner is refused and leaves the first alo
 
     PostMessageW(first.MainWindow, WM_CLOSE, 0, 0);
     CHECK(WaitUntil([&] { return NothingRunsFrom(distribution); }, EndTimeoutMs));
+}
+
+TEST_CASE("the work folder lets in no other user; one another account made first is refused") {
+    TDistribution distribution("vwork");
+    const TRunningSite site = StartAndWait(distribution);
+    const std::string security = SecurityOf(distribution.WorkDir());
+    CAPTURE(security);
+    for (const char* other : {";BU)", ";WD)", ";AU)", ";IU)", ";CO)"}) CHECK(security.find(other) == std::string::npos);
+    CHECK(security.find(";SY)") != std::string::npos);
+    PostMessageW(site.MainWindow, WM_CLOSE, 0, 0);
+    CHECK(WaitUntil([&] { return NothingRunsFrom(distribution); }, EndTimeoutMs));
+
+    // Made first by another account. Wine takes the owner from the Unix file's
+    // owner, so the host hands the folder to another Unix user.
+    TDistribution target("vforeign");
+    const std::string work = TShellKit::GetCommonAppDataDir() + "\\" +
+                             TShellKit::Md5Hex(TShellKit::GetLoginName() + "\\" + target.Runner);
+    REQUIRE(CreateDirectoryW(Widen(work).c_str(), nullptr));
+    REQUIRE(RunUnixProgram("Z:\\bin\\chown nobody \"" + UnixPathOf(work) + "\""));
+    REQUIRE(SecurityOf(work).rfind("O:AN", 0) == 0);  // ANONYMOUS LOGON, as Wine reads a stranger
+    StartRunner(target);
+    HWND box = nullptr;
+    REQUIRE(WaitUntil([&] { return (box = FindMessageBox(target.Runner, "Vadrome")) != nullptr; }, StartTimeoutMs));
+    CHECK(DialogText(box).find("The work folder " + work + " belongs to another account (") != std::string::npos);
+    PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    CHECK(WaitUntil([&] { return NothingRunsFrom(target); }, EndTimeoutMs));
+    CHECK_FALSE(TShellKit::FileExists(work + "\\Config.ini"));
 }
 
 TEST_CASE("a distribution under a folder with blanks and letters outside the system code page runs end to end") {

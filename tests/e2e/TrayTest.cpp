@@ -96,21 +96,36 @@ TEST_CASE("branded: the tray menu is Show/Hide, a separator and Exit") {
     CHECK(WaitUntil([&] { return NothingRunsFrom(distribution); }, EndTimeoutMs));
 }
 
-TEST_CASE("from a CD-ROM drive: Change IP Address or Port is disabled; the drive going away ends everything") {
+TEST_CASE("from a CD-ROM drive: a second start keeps the changed copy whole; Change IP Address or Port is "
+          "disabled; the drive going away ends everything") {
     TDistribution distribution("vcdrom");
     TCdRomDrive drive(distribution.Folder);
     REQUIRE_MESSAGE(drive.Defined(), "no CD-ROM drive could be defined here (Wine's mount manager is needed)");
     const std::string runner = drive.Root() + "vadrome.exe";
-    StartRunner(runner, drive.Root());
     HWND main = nullptr;
-    REQUIRE(WaitUntil([&] { return (main = FindMainWindow(runner)) && IsWindowVisible(main); }, 60000));
+    std::string workDir, apache;
+    const auto startFromDisc = [&] {
+        StartRunner(runner, drive.Root());
+        REQUIRE(WaitUntil([&] { return (main = FindMainWindow(runner)) && IsWindowVisible(main); }, 60000));
+        // The servers run from the work folder's copy of bin.
+        workDir = WorkDirServing(drive.Root() + "www");
+        REQUIRE_FALSE(workDir.empty());
+        apache = workDir + "\\bin\\Apache\\Apache.exe";
+        REQUIRE(WaitUntil([&] { return ProcessesRunning(apache).size() == 2; }, 60000));
+    };
+    startFromDisc();
+    // The database changes its copy; the next start from the same disc keeps the copy whole.
+    const std::string changed = workDir + "\\data\\mysql\\README.txt", added = workDir + "\\data\\mysql\\new.frm";
+    standin::WriteWholeFile(changed, "changed");
+    standin::WriteWholeFile(added, "added");
+    PostMessageW(main, WM_CLOSE, 0, 0);
+    REQUIRE(WaitUntil([&] { return ProcessesRunning(runner).empty() && ProcessesRunning(apache).empty(); },
+                      EndTimeoutMs));
+    startFromDisc();
+    CHECK(standin::ReadWholeFile(changed) == "changed");
+    CHECK(standin::ReadWholeFile(added) == "added");
     const DWORD runnerId = ProcessOfWindow(main);
     const TEndAtExit runnerEnds(runnerId);
-    // The servers run from the work folder's copy of bin.
-    const std::string workDir = WorkDirServing(drive.Root() + "www");
-    REQUIRE_FALSE(workDir.empty());
-    const std::string apache = workDir + "\\bin\\Apache\\Apache.exe";
-    REQUIRE(WaitUntil([&] { return ProcessesRunning(apache).size() == 2; }, 60000));
     const auto port = WebPortIn(workDir);
     REQUIRE(port);
 

@@ -185,6 +185,20 @@ TEST_CASE("downsize keeps what its flags keep, missing flags included") {
     CHECK(Missing(folder).empty());
 }
 
+TEST_CASE("downsize gives up on a copy that keeps running: its box, exit code 1, nothing removed") {
+    TTestFolder folder;
+    MakeDistribution(folder);
+    const std::string exe = CopyTo(folder / "vadrome.exe", VADROME_EXE);
+    WriteBytes(folder / "splash.ini", "[INI]\r\n");
+    UniqueHandle splash = Start(exe, "splash " + Quoted(folder / "splash.ini"));
+    REQUIRE(WaitFor([&] { return TShellKit::FindProcessesByPath(exe).size() == 1; }));
+    const TRun run = Run(exe, "downsize 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1");
+    TerminateProcess(splash.Get(), 0);
+    CHECK(run.exitCode == 1);
+    CHECK(run.boxText.find("is still running, so nothing was removed.") != std::string::npos);
+    CHECK(Missing(folder).empty());
+}
+
 TEST_CASE("stamping the runner itself replaces its settings and splash rather than adding beside them") {
     TTestFolder folder;
     const std::string runner = CopyTo(folder / "runner.exe", VADROME_EXE);

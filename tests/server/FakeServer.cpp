@@ -5,6 +5,7 @@
 //   "--defaults-file=..." "--port=N" ...   database server holding port N
 //   sleep MS ...              waits MS milliseconds (splash, browser)
 //   spawn MS                  starts "sleep MS" of itself, then waits MS
+//   adopt|orphan EXE MS       starts EXE "sleep MS", then waits MS (adopt) or ends
 // Every start appends its command line to "<exe>.log" beside it. The servers
 // stop when asked as the stand-in servers do (StandinStop.h).
 #include <winsock2.h>
@@ -72,11 +73,11 @@ SOCKET Listen(const std::string& ip, int port) {
     }
 }
 
-UniqueHandle StartSelf(const std::string& parameters) {
+UniqueHandle StartSelf(const std::string& parameters, const std::string& exe = SelfPath()) {
     STARTUPINFOA startup{};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION process{};
-    std::string line = "\"" + SelfPath() + "\" " + parameters;
+    std::string line = "\"" + exe + "\" " + parameters;
     if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
         return {};
     CloseHandle(process.hThread);
@@ -108,6 +109,11 @@ int main(int argc, char** argv) {
     if ((first == "sleep" || first == "spawn") && argc > 2) {
         if (first == "spawn") StartSelf("sleep " + std::string(argv[2]));
         Sleep(static_cast<DWORD>(std::stoul(argv[2])));
+        return 0;
+    }
+    if ((first == "adopt" || first == "orphan") && argc > 3) {
+        StartSelf("sleep " + std::string(argv[3]), argv[2]);
+        if (first == "adopt") Sleep(static_cast<DWORD>(std::stoul(argv[3])));
         return 0;
     }
     if (first == "-f" && argc > 2) {

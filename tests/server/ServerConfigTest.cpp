@@ -73,12 +73,12 @@ TEST_CASE("httpd.conf and php.ini: every token replaced, folders in slash form")
         CHECK(ReadText(runner.WritePhpIni()).find("sendmail_path=\"" + SlashForm(shortPath) + "\"") !=
               std::string::npos);
     }
-    SUBCASE("a missing template leaves the previous output") {
+    SUBCASE("a missing template is an error naming php.ini, and the previous output stays whole") {
         runner.WritePhpIni();
         const std::string before = ReadText(WorkFile("php.ini"));
         DeleteFileA((BinPath() + "\\apache\\php.ini").c_str());
         runner.MySqlPort = 4000;
-        CHECK(runner.WritePhpIni() == WorkFile("php.ini"));
+        CHECK_THROWS_WITH_AS(runner.WritePhpIni(), doctest::Contains(WorkFile("php.ini").c_str()), Exception);
         CHECK(ReadText(WorkFile("php.ini")) == before);
     }
 }
@@ -117,6 +117,15 @@ TEST_CASE("on a CD-ROM: bin and data always copied, www only when asked, copies 
 
     CHECK(ReadText(runner.WriteMyIni()).find("datadir=\"" + work + "/data\"") != std::string::npos);
     CHECK(TShellKit::FileExists(runner.WorkDir + "\\data\\readme.txt"));
+    // The database's changes stay while the disc does; another edition replaces the copy whole.
+    const std::string copy = runner.WorkDir + "\\data\\readme.txt";
+    WriteText(copy, "changed");
+    runner.WriteMyIni();
+    CHECK(ReadText(copy) == "changed");
+    distribution.AddFile("data\\edition2.txt");
+    runner.WriteMyIni();
+    CHECK(ReadText(copy) == "data");
+    CHECK(ReadText(runner.WorkDir + "\\data.previous\\readme.txt") == "changed");
 
     CHECK(runner.ResolveBinDir() == runner.WorkDir + "\\bin");
     CHECK(TShellKit::FileExists(runner.WorkDir + "\\bin\\apache\\httpd.conf"));

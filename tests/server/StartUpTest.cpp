@@ -1,5 +1,6 @@
 #include <doctest/doctest.h>
 
+#include <algorithm>
 #include <system_error>
 
 #include "RunnerFixture.h"
@@ -199,6 +200,37 @@ TEST_CASE("web server wait: one that stays single is bounded, one that ends is n
     CHECK(window.ApacheProcesses.size() == expectedProcesses);
     CHECK_THROWS_AS(window.Quit(), ProcessEnded);
     CHECK(NoProcessRuns(distribution.ApacheExe()));
+}
+
+TEST_CASE("start-up ends a database server left over, not one a live process started, and looks without the "
+          "debug privilege") {
+    Distribution distribution;
+    const std::string mysqld = "\"" + distribution.MySqlExe() + "\" 60000";
+    const TChildProcess owner = StartChildProcess(FakeServerPath(), "adopt " + mysqld, SW_HIDE, "");
+    CHECK(RunAndWaitForExitCode(FakeServerPath(), "orphan " + mysqld, SW_HIDE, "") == 0u);
+    REQUIRE(WaitUntil([&] { return TShellKit::FindProcessesByPath(distribution.MySqlExe()).size() == 2; }));
+    const std::vector<TChildProcess> adopted = HoldDescendants(owner);
+    REQUIRE(adopted.size() == 1);
+
+    TFakeWindow window;
+    window.FormCreate();
+    auto running = TShellKit::FindProcessesByPath(distribution.MySqlExe());
+    std::sort(running.begin(), running.end());
+    auto expected = std::vector<int>{adopted[0].Id(), window.MySqlProcess.Id()};
+    std::sort(expected.begin(), expected.end());
+    CHECK(running == expected);
+
+    PRIVILEGE_SET privileges{1, PRIVILEGE_SET_ALL_NECESSARY, {}};
+    HANDLE token = nullptr;
+    BOOL enabled = TRUE;
+    REQUIRE(LookupPrivilegeValueW(nullptr, L"SeDebugPrivilege", &privileges.Privilege[0].Luid));
+    REQUIRE(OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token));
+    PrivilegeCheck(token, &privileges, &enabled);
+    CloseHandle(token);
+    CHECK_FALSE(enabled);
+
+    CHECK_THROWS_AS(window.Quit(), ProcessEnded);
+    KillProcessTree(owner);
 }
 
 TEST_CASE("a second instance is refused before anything else happens") {
