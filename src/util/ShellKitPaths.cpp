@@ -176,6 +176,8 @@ std::string TShellKit::GetFolderIdentity(const std::string& folder) {
                                     FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     BY_HANDLE_FILE_INFORMATION info{};
     if (!handle || !GetFileInformationByHandle(handle.Get(), &info)) return {};
+    // Some network file systems give every file index 0.
+    if ((info.nFileIndexHigh | info.nFileIndexLow) == 0) return {};
     char text[32];
     std::snprintf(text, sizeof text, "%08lX-%08lX%08lX", info.dwVolumeSerialNumber, info.nFileIndexHigh,
                   info.nFileIndexLow);

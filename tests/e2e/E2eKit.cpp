@@ -404,17 +404,15 @@ std::string UnixPathOf(const std::string& folder) {
 }
 
 
-bool RunUnixProgram(const std::string& commandLine) {
+bool StartUnixProgram(const std::string& commandLine) {
     std::wstring line = Widen(commandLine);
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info{};
-    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
-        return false;
+    const bool started =
+        CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info);
     UniqueHandle process(info.hProcess), thread(info.hThread);
-    DWORD code = 1;
-    return WaitForSingleObject(process.Get(), 30000) == WAIT_OBJECT_0 && GetExitCodeProcess(process.Get(), &code) &&
-           code == 0;
+    return started;
 }
 
 TCdRomDrive::TCdRomDrive(const std::string& folder) {

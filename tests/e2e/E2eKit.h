@@ -144,8 +144,8 @@ private:
 
 // Wine's Unix path of a Windows path; empty when there is none.
 std::string UnixPathOf(const std::string& path);
-// Runs a Unix program of the host, as Wine starts one; true when it ended with 0.
-bool RunUnixProgram(const std::string& commandLine);
+// Starts a Unix program of the host; Wine gives no handle to wait for it.
+bool StartUnixProgram(const std::string& commandLine);
 
 struct TLogLine {
     DWORD ProcessId = 0;

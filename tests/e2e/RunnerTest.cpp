@@ -85,29 +85,35 @@ TEST_CASE("a second start of the same runner is refused and leaves the first alo
     const auto firstServers = Sorted(ProcessesRunning(distribution.ApacheExe));
     const auto firstDatabase = ProcessesRunning(distribution.MysqldExe);
 
-    // The same file, and copies in the same folder under other names: one distribution, one runner.
-    for (const char* name : {"vadrome.exe", "Copy of vadrome.exe", "vadrome-runme.exe"}) {
-        CAPTURE(name);
-        const std::string runner = distribution.Folder + "\\" + name;
-        CopyFileW(Widen(distribution.Runner).c_str(), Widen(runner).c_str(), TRUE);
-        StartRunner(runner, distribution.Folder);
-        HWND box = nullptr;
-        REQUIRE(WaitUntil([&] { return (box = FindMessageBox(runner, "Error")) != nullptr; }, StartTimeoutMs));
-        CHECK(DialogText(box).find("An instance of this application is already running!") != std::string::npos);
-        const DWORD secondId = ProcessOfWindow(box);
-        CHECK(secondId != first.RunnerId);
-        HWND secondMain = FindMainWindow(runner, secondId);
-        CHECK((secondMain == nullptr || !IsWindowVisible(secondMain)));
+    StartRunner(distribution);
+    HWND box = nullptr;
+    REQUIRE(WaitUntil([&] { return (box = FindMessageBox(distribution.Runner, "Error")) != nullptr; }, StartTimeoutMs));
+    CHECK(DialogText(box).find("An instance of this application is already running!") != std::string::npos);
+    const DWORD secondId = ProcessOfWindow(box);
+    CHECK(secondId != first.RunnerId);
+    HWND secondMain = FindMainWindow(distribution.Runner, secondId);
+    CHECK((secondMain == nullptr || !IsWindowVisible(secondMain)));
 
+    PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    CHECK(WaitUntil([&] { return !standin::ProcessAlive(secondId); }, EndTimeoutMs));
+
+    CHECK(standin::ProcessAlive(first.RunnerId));
+    CHECK(Sorted(ProcessesRunning(distribution.ApacheExe)) == firstServers);
+    CHECK(ProcessesRunning(distribution.MysqldExe) == firstDatabase);
+    const auto stillServed = GetPage(first.WebPort, "/");
+    REQUIRE(stillServed);
+    CHECK(stillServed->Status == 200);
+
+    // Copies beside it under other names run the same distribution: refused the same way.
+    for (const char* name : {"Copy of vadrome.exe", "vadrome-runme.exe"}) {
+        const std::string copy = distribution.Folder + "\\" + name;
+        REQUIRE(CopyFileW(Widen(distribution.Runner).c_str(), Widen(copy).c_str(), FALSE));
+        StartRunner(copy, distribution.Folder);
+        REQUIRE(WaitUntil([&] { return (box = FindMessageBox(copy, "Error")) != nullptr; }, StartTimeoutMs));
         PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-        CHECK(WaitUntil([&] { return !standin::ProcessAlive(secondId); }, EndTimeoutMs));
-
-        CHECK(standin::ProcessAlive(first.RunnerId));
-        CHECK(Sorted(ProcessesRunning(distribution.ApacheExe)) == firstServers);
+        CHECK(WaitUntil([&] { return ProcessesRunning(copy).empty(); }, EndTimeoutMs));
         CHECK(ProcessesRunning(distribution.MysqldExe) == firstDatabase);
-        const auto stillServed = GetPage(first.WebPort, "/");
-        REQUIRE(stillServed);
-        CHECK(stillServed->Status == 200);
+        CHECK(GetPage(first.WebPort, "/")->Status == 200);
     }
 
     // A copy in another folder is another application.
@@ -142,8 +148,9 @@ TEST_CASE("the work folder lets in no other user; one another account made first
     const std::string work = TShellKit::GetCommonAppDataDir() + "\\" +
                              TShellKit::Md5Hex(TShellKit::GetLoginName() + "\\" + target.Runner);
     REQUIRE(CreateDirectoryW(Widen(work).c_str(), nullptr));
-    REQUIRE(RunUnixProgram("Z:\\bin\\chown nobody \"" + UnixPathOf(work) + "\""));
-    REQUIRE(SecurityOf(work).rfind("O:AN", 0) == 0);  // ANONYMOUS LOGON, as Wine reads a stranger
+    REQUIRE(StartUnixProgram("Z:\\bin\\chown nobody " + UnixPathOf(work)));
+    // ANONYMOUS LOGON: how Wine reads a stranger.
+    REQUIRE(WaitUntil([&] { return SecurityOf(work).rfind("O:AN", 0) == 0; }, 10000));
     StartRunner(target);
     HWND box = nullptr;
     REQUIRE(WaitUntil([&] { return (box = FindMessageBox(target.Runner, "Vadrome")) != nullptr; }, StartTimeoutMs));

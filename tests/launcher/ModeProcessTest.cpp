@@ -121,7 +121,8 @@ const std::string DistributionFiles =
     "bin/php/ext/php_sqlite.dll bin/php/ext/php_gd2.dll bin/php/ext/php_mbstring.dll bin/php/ext/php_exif.dll "
     "bin/php/ext/php_imap.dll bin/php/ext/php_curl.dll bin/php/ext/php_mcrypt.dll bin/php/ext/php_mhash.dll "
     "bin/php/ext/php_sockets.dll bin/php/ext/php_mime_magic.dll bin/php/ext/magic.mime "
-    "bin/php/ext/php_openssl.dll bin/php/ext/php_xmlrpc.dll bin/php/ext/php_pdo.dll";
+    "bin/php/ext/php_openssl.dll bin/php/ext/php_xmlrpc.dll bin/php/ext/php_pdo.dll bin/Apache/httpd.conf "
+    "bin/Apache/php.ini";
 
 std::vector<std::string> Words(const std::string& text) {
     std::vector<std::string> words;
