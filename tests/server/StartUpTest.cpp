@@ -1,6 +1,6 @@
 #include <doctest/doctest.h>
 
-#include <algorithm>
+#include <set>
 #include <system_error>
 
 #include "RunnerFixture.h"
@@ -214,11 +214,8 @@ TEST_CASE("start-up ends a database server left over, not one a live process sta
 
     TFakeWindow window;
     window.FormCreate();
-    auto running = TShellKit::FindProcessesByPath(distribution.MySqlExe());
-    std::sort(running.begin(), running.end());
-    auto expected = std::vector<int>{adopted[0].Id(), window.MySqlProcess.Id()};
-    std::sort(expected.begin(), expected.end());
-    CHECK(running == expected);
+    const auto running = TShellKit::FindProcessesByPath(distribution.MySqlExe());
+    CHECK(std::set<int>(running.begin(), running.end()) == std::set<int>{adopted[0].Id(), window.MySqlProcess.Id()});
 
     PRIVILEGE_SET privileges{1, PRIVILEGE_SET_ALL_NECESSARY, {}};
     HANDLE token = nullptr;
