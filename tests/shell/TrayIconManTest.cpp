@@ -159,8 +159,7 @@ TEST_CASE_FIXTURE(TTrayFixture, "a restarted taskbar gets the icon again") {
     CHECK(tray.Calls.back().first == NIM_DELETE);  // a removed icon stays away
 }
 
-TEST_CASE_FIXTURE(TTrayFixture, "a refused icon is tried again on a timer, taken as there when the shell has it all "
-                                "the same, and removed whether taken or not") {
+TEST_CASE_FIXTURE(TTrayFixture, "a refused icon: tried again on a timer, taken as there if the shell has it, removed") {
     tray.Refuse = tray.RefuseModify = true;
     Install();
     CHECK_FALSE(tray.Added());
