@@ -1,5 +1,7 @@
 #include "shell/PopupRules.h"
 
+#include <algorithm>
+
 TBox ApplyWindowRequest(TBox bounds, const TBox& anchor, TRequestSide side, int value) {
     switch (side) {
     case TRequestSide::Left: bounds.left = value; break;
@@ -44,5 +46,14 @@ TPopupPlacement PlacePopup(const TPopupRequest& request, const TPopupMetrics& me
     }
     place.left = leftAsked ? b.left : (metrics.screenWidth - place.width) / 2;
     place.top = topAsked ? b.top : (metrics.screenHeight - place.height) / 2;
+    return place;
+}
+
+TPopupPlacement KeptInsideArea(TPopupPlacement place, const TArea& area) {
+    place.width = std::min(place.width, area.Width);
+    place.height = std::min(place.height, area.Height);
+    const TPlace kept = KeptInside({place.left, place.top}, place.width, place.height, area);
+    place.left = kept.Left;
+    place.top = kept.Top;
     return place;
 }
