@@ -4,7 +4,10 @@
 // splash goes although the first page never completes.
 #include <doctest/doctest.h>
 
+#include <thread>
+
 #include "E2eKit.h"
+#include "shell/MainForm.h"
 
 using namespace e2e;
 
@@ -41,11 +44,21 @@ TEST_CASE("closing the window asks both servers to stop, and they end by themsel
     CHECK(StopNotes(distribution.MysqldExe) == AskedAndStopped);
 }
 
-TEST_CASE("a database server that ignores the request is killed at the limit, and the end stays near it") {
+TEST_CASE("a database server that ignores the request is killed at the limit, and the end stays near it, with "
+          "nothing of the runner on screen") {
     TDistribution distribution("vign");
     distribution.WriteFile("bin\\mysql\\bin\\mysqld.ini", "[Standin]\r\nIgnoreStop=1\r\n");
     const TRunningSite site = StartAndWait(distribution);
+    PostMessageW(site.MainWindow, WM_COMMAND, TfrmMain::mnuTray_About, 0);
+    REQUIRE(WaitUntil([&] { return FindVisibleWindowOf(site.RunnerId, L"TDialogForm") != nullptr; }, 20000));
+    bool shownInStopWait = false;
+    std::thread watch([&] {
+        WaitUntil([&] { return !StopNotes(distribution.MysqldExe).empty(); }, 20000);
+        shownInStopWait = FindVisibleWindowOf(site.RunnerId, L"TDialogForm") != nullptr;
+    });
     const ULONGLONG elapsed = CloseAndTime(distribution, site);
+    watch.join();
+    CHECK_FALSE(shownInStopWait);
     MESSAGE("shutdown took ", elapsed, " ms");
     CHECK(elapsed >= ServerStopLimitMs - 500);
     CHECK(elapsed < ServerStopLimitMs + MarginMs);
