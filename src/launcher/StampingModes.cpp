@@ -97,7 +97,7 @@ void RunSetup(const TCommandLine& args) {
     if (HasFileArg(args, 5)) RunStampingChild("/splash", target, args.Arg(5));
     if (!settingsTook) {
         const Exception error("The new settings could not be stamped into \"" + target +
-                              "\". It starts with the settings it had.");
+                              "\". It keeps the settings it had.");
         ShowEscapedError(&error);
     }
     OpenUnlessAsked(args, target);

@@ -148,8 +148,7 @@ TEST_CASE("a copy that cannot be made: the error shows what failed, the runner k
     TDistribution distribution("vnocopy");
     const std::string before = standin::ReadWholeFile(distribution.Runner).value_or("");
     const std::string port = distribution.EmbeddedConfigValue("port");
-    // No temporary folder to make the copy's folder in. (The settings' copy goes
-    // into that folder, which is new: no other program can hold it.)
+    // No temporary folder to make the copy's own folder in.
     const std::string temp = distribution.Folder + "\\no such folder", failed = "krvn_cmd0";
     const TTempFolderOverride tempFolder(temp);
     const TRunningSite site = StartAndWait(distribution);
