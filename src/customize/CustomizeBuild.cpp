@@ -12,6 +12,7 @@
 #include "util/MessageBox.h"
 #include "util/ResourceUpdate.h"
 #include "util/ShellKit.h"
+#include "util/ThreadWindows.h"
 #include "util/Utf.h"
 
 namespace {
@@ -73,7 +74,11 @@ void TCustomizeBuild::Run() {
     const int result = form.ShowModal();  // hidden again when it returns
     TShellKit::ProcessMessages();
     TShellKit::SetBusy(true);
-    if (result == mrOk && Build(form)) runner_.Quit();
+    if (result == mrOk) {
+        // The stamping children may take a while: the windows keep answering, but take no input.
+        const TDisabledThreadWindows disabled;
+        if (Build(form)) runner_.Quit();
+    }
     TShellKit::SetBusy(false);
 }
 

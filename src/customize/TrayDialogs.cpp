@@ -28,6 +28,34 @@ void CopyFileOrThrow(const std::string& source, const std::string& target, const
     throw EOSError(what + " could not be copied to " + target + Because(error), error);
 }
 
+std::string FolderOf(const std::string& path) { return path.substr(0, path.find_last_of('\\')); }
+
+// What an earlier change left in its folder goes, unless its copy still runs;
+// true when the folder is gone. Only a plain folder is emptied, never what a
+// link points to.
+bool RemoveLeftOverCopy(const std::string& folder, const std::string& copy) {
+    const DWORD attributes = GetFileAttributesW(Widen(folder).c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) return false;
+    DeleteFileW(Widen(copy + ".ini").c_str());
+    DeleteFileW(Widen(copy).c_str());
+    return RemoveDirectoryW(Widen(folder).c_str()) != FALSE;
+}
+
+// The copy's path, in a folder of the temporary folder that this call made:
+// the copy must not run beside DLLs another program put in the temporary folder.
+std::string NewTempCopyPath() {
+    const std::string temp = TShellKit::GetTempDir();
+    for (int counter = 0;; ++counter) {
+        const std::string name = TempCopyPrefix + std::to_string(counter);
+        const std::string folder = temp + "\\" + name, copy = folder + "\\" + name + TempCopySuffix;
+        if (CreateDirectoryW(Widen(folder).c_str(), nullptr)) return copy;
+        const DWORD error = GetLastError();
+        if (error != ERROR_ALREADY_EXISTS)
+            throw EOSError("The folder " + folder + " for the program's copy could not be made" + Because(error), error);
+        if (RemoveLeftOverCopy(folder, copy) && CreateDirectoryW(Widen(folder).c_str(), nullptr)) return copy;
+    }
+}
+
 }  // namespace
 
 void TfrmMain::mnuTray_AboutClick() {
@@ -76,8 +104,9 @@ void TfrmMain::HandOverToSetupCopy(const std::string& ip, int port) {
     } catch (const std::exception& error) {
         restoreConfig();
         // Nothing runs what we made: no leftovers in the temporary folder.
-        for (const std::string& made : {copy, configCopy})
+        for (const std::string& made : {configCopy, copy})
             if (!made.empty()) DeleteFileW(Widen(made).c_str());
+        if (!copy.empty()) RemoveDirectoryW(Widen(FolderOf(copy)).c_str());
         throw Exception(error.what() + std::string(Unchanged));
     }
     Quit();
@@ -88,8 +117,13 @@ int TfrmMain::StartSetupCopy(const std::string& copy, const std::string& paramet
 }
 
 std::string TfrmMain::MakeTempExeCopy() {
-    const std::string name = TShellKit::MakeUniqueFileName(TempCopyPrefix, "", TempCopySuffix, 0);
-    CopyFileOrThrow(TShellKit::GetExeFileName(), name, "The program");
+    const std::string name = NewTempCopyPath();
+    try {
+        CopyFileOrThrow(TShellKit::GetExeFileName(), name, "The program");
+    } catch (...) {
+        RemoveDirectoryW(Widen(FolderOf(name)).c_str());
+        throw;
+    }
     TShellKit::SetReadOnlyAttribute(name, false);
     return name;
 }

@@ -1,6 +1,7 @@
 #include "launcher/Program.h"
 
 #include <windows.h>
+#include <delayimp.h>
 #include <ole2.h>
 #include <shellapi.h>
 
@@ -19,6 +20,33 @@
 #include "util/Utf.h"
 
 namespace {
+
+// Older systems without SetDefaultDllDirectories: the delay-loaded DLLs come
+// from the system folder by full path. The common controls keep their bare
+// name, which the manifest's activation context resolves to the system's copy.
+FARPROC WINAPI LoadFromSystemFolder(unsigned notification, PDelayLoadInfo info) {
+    if (notification != dliNotePreLoadLibrary || lstrcmpiA(info->szDll, "comctl32.dll") == 0) return nullptr;
+    wchar_t folder[MAX_PATH];
+    const UINT length = GetSystemDirectoryW(folder, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return nullptr;
+    return reinterpret_cast<FARPROC>(LoadLibraryW((folder + (L"\\" + Widen(info->szDll))).c_str()));
+}
+
+// A DLL planted beside the executable (a download folder, the temporary
+// folder) must never be loaded in place of the system's: every later search
+// by bare name looks in the system folder only.
+void RestrictDllSearch() {
+    const HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
+    using TSetDefaultDllDirectories = BOOL(WINAPI*)(DWORD);
+    const auto setDefault = reinterpret_cast<TSetDefaultDllDirectories>(
+        reinterpret_cast<void*>(GetProcAddress(kernel, "SetDefaultDllDirectories")));
+    if (setDefault && setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32)) return;
+    using TSetDllDirectory = BOOL(WINAPI*)(LPCWSTR);
+    const auto setDllDirectory = reinterpret_cast<TSetDllDirectory>(
+        reinterpret_cast<void*>(GetProcAddress(kernel, "SetDllDirectoryW")));
+    if (setDllDirectory) setDllDirectory(L"");  // at least not the current folder
+    __pfnDliNotifyHook2 = LoadFromSystemFolder;
+}
 
 class OleSession {
 public:
@@ -42,8 +70,7 @@ void RemoveLeftOverRenamer() {
 void RelaunchThroughShell() {
     const int show = TShellKit::GetStartupShowCommand() + RelaunchShowBase;
     TimelineMark("relaunch");
-    const TComApartment com;
-    ShellExecuteW(nullptr, L"open", Widen(TShellKit::GetExeFileName()).c_str(), nullptr, nullptr, show);
+    OpenApprovedProgram(TShellKit::GetExeFileName(), show);
     TimelineMark("relaunched");
     TShellKit::ProcessMessages();
     TShellKit::KillSelf();
@@ -82,6 +109,7 @@ int RunCommandLine(const TCommandLine& args) {
 }  // namespace
 
 int RunProgram() {
+    RestrictDllSearch();
     TimelineMark("entry");
     TShellKit::RequireWin2000();
     SetCurrentDirectoryW(Widen(TShellKit::GetAppDir()).c_str());

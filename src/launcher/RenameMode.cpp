@@ -2,7 +2,9 @@
 // running one and starts it.
 #include <windows.h>
 
+#include "launcher/LastResort.h"
 #include "launcher/Modes.h"
+#include "util/Errors.h"
 #include "util/ChildProcess.h"
 #include "util/Guard.h"
 #include "util/RawFile.h"
@@ -16,13 +18,7 @@ constexpr unsigned HandOverPauseMs = 330;
 // waiting up to 5 s: killed before that, its job would take a database server
 // down in the middle of its shutdown.
 constexpr unsigned RunnerEndLimitMs = 15000;
-// A killed process may hold its image file a moment longer.
-constexpr int ReleaseTries = 40;
 constexpr unsigned ReleasePauseMs = 50;
-
-void WaitForRelease(const std::string& file) {
-    for (int i = 0; i < ReleaseTries && TShellKit::IsFileLocked(file); ++i) Sleep(ReleasePauseMs);
-}
 
 // Removes the staged copy unless it has taken the target's place.
 class TStagedFile {
@@ -51,9 +47,27 @@ private:
 // The new bytes go beside the target and take its place in one step, so the
 // target is always either the old program or the new one, never a torn copy.
 void ReplaceFileContent(const std::string& target, const std::string& content) {
-    TStagedFile staged(target + ".new");
-    staged.Write(content);
-    staged.PlaceAs(target);
+    const std::string stagedPath = target + ".new";
+    TStagedFile staged(stagedPath);
+    try {
+        staged.Write(content);
+    } catch (const EFileError& error) {
+        throw EFileError("Cannot write file \"" + stagedPath + "\". " + error.what(), error.Code);
+    }
+    try {
+        staged.PlaceAs(target);
+    } catch (const EFileError& error) {
+        throw EFileError("Cannot replace file \"" + target + "\". " + error.what(), error.Code);
+    }
+}
+
+bool StartTarget(const std::string& target) { return TShellKit::StartProcess(target, "", SW_SHOWNORMAL, "") != 0; }
+
+// The user learns what failed and gets the runner back as it was.
+[[noreturn]] void GiveUp(const std::exception& error, const std::string& target) {
+    ShowEscapedError(&error);
+    StartTarget(target);
+    ExitProcess(1);
 }
 
 }  // namespace
@@ -63,9 +77,25 @@ void RunRenameMode(const TCommandLine& args) {
     const std::string& target = args.Arg(3);
     TShellKit::ProcessMessagesAndSleep(HandOverPauseMs);
     Guarded([&] { EndFirstProcessByPath(target, RunnerEndLimitMs); });
-    const std::string content = TShellKit::ReadFileText(source);
-    WaitForRelease(target);
-    ReplaceFileContent(target, content);
+    std::string oldContent;
+    try {
+        const std::string content = TShellKit::ReadFileText(source);
+        if (TShellKit::FileExists(target)) {
+            // A scanner may hold the old image a while after its process ended.
+            WaitUntilWritable(target, ReleasePauseMs);
+            oldContent = TShellKit::ReadFileText(target);
+        }
+        ReplaceFileContent(target, content);
+    } catch (const std::exception& error) {
+        GiveUp(error, target);
+    }
     TShellKit::DeleteFileQuiet(source);
-    TShellKit::StartProcess(target, "", SW_SHOWNORMAL, "");
+    if (StartTarget(target)) return;
+    // A scanner may take the new program away as it starts: the old one comes back.
+    const DWORD startError = GetLastError();
+    const EOSError error("Cannot start file \"" + target + "\"." + (startError ? " " + LastErrorText(startError) : ""),
+                         startError);
+    if (oldContent.empty()) HandleEscapedError(&error);
+    Guarded([&] { ReplaceFileContent(target, oldContent); });
+    GiveUp(error, target);
 }

@@ -1,15 +1,15 @@
 // "/setup", "/config", "/icon" and "/splash": rewrite the resources of another
 // copy of the executable once that copy is free.
 #include <windows.h>
-#include <shellapi.h>
 
 #include "launcher/LastResort.h"
 #include "launcher/Modes.h"
 #include "launcher/TargetWait.h"
-#include "util/ComPtr.h"
+#include "util/ChildProcess.h"
 #include "util/Errors.h"
 #include "util/Guard.h"
 #include "util/Handles.h"
+#include "util/ResourceUpdate.h"
 #include "util/ShellKit.h"
 #include "util/Utf.h"
 
@@ -38,7 +38,8 @@ EFileError TargetError(const std::string& target, DWORD error) {
     return EFileError("Cannot write file \"" + target + "\". " + LastErrorText(error), error);
 }
 
-// Waits while another process holds the target; raises when it cannot be written.
+}  // namespace
+
 void WaitUntilWritable(const std::string& target, unsigned pauseMs) {
     const ULONGLONG start = GetTickCount64();
     for (;;) {
@@ -55,18 +56,27 @@ void WaitUntilWritable(const std::string& target, unsigned pauseMs) {
     }
 }
 
+namespace {
+
 bool HasFileArg(const TCommandLine& args, int index) {
     return args.Count() >= index && TShellKit::FileExists(args.Arg(index));
 }
 
-void RunStampingChild(const std::string& mode, const std::string& target, const std::string& source) {
-    TShellKit::RunAndWait(TShellKit::GetExeFileName(), ModeParameters(mode, target, source), SW_SHOWNORMAL, "");
+// The child's exit code; none when it could not be started.
+std::optional<unsigned long> RunStampingChild(const std::string& mode, const std::string& target,
+                                              const std::string& source) {
+    return RunAndWaitForExitCode(TShellKit::GetExeFileName(), ModeParameters(mode, target, source), SW_SHOWNORMAL,
+                                 "");
 }
 
 void OpenUnlessAsked(const TCommandLine& args, const std::string& target) {
-    if (args.Count() >= 6) return;
-    const TComApartment com;
-    ShellExecuteW(nullptr, L"open", Widen(target).c_str(), nullptr, nullptr, SW_SHOW);
+    if (args.Count() < 6) OpenApprovedProgram(target, SW_SHOW);
+}
+
+// The user said Yes to new settings: a child that failed, or one that ended
+// well while the resource stayed as it was, must not pass for a change.
+bool SettingsTook(const std::string& target, const std::string& config, std::optional<unsigned long> exitCode) {
+    return exitCode == 0u && ReadRcDataOf(target, "RES_CONFIG_INI") == TShellKit::ReadFileText(config);
 }
 
 void RunSetup(const TCommandLine& args) {
@@ -80,15 +90,27 @@ void RunSetup(const TCommandLine& args) {
         OpenUnlessAsked(args, target);
         ExitProcess(1);
     }
-    if (HasFileArg(args, 3)) RunStampingChild("/config", target, args.Arg(3));
+    bool settingsTook = true;
+    if (HasFileArg(args, 3))
+        settingsTook = SettingsTook(target, args.Arg(3), RunStampingChild("/config", target, args.Arg(3)));
     if (HasFileArg(args, 4)) RunStampingChild("/icon", target, args.Arg(4));
     if (HasFileArg(args, 5)) RunStampingChild("/splash", target, args.Arg(5));
+    if (!settingsTook) {
+        const Exception error("The new settings could not be stamped into \"" + target +
+                              "\". It keeps the settings it had.");
+        ShowEscapedError(&error);
+    }
     OpenUnlessAsked(args, target);
+    if (!settingsTook) ExitProcess(1);
 }
 
 void StampRcData(const std::string& target, const std::string& source, const std::string& resource) {
     WaitUntilWritable(target, StampWaitMs);
-    TShellKit::WriteRcDataResource(target, resource, TShellKit::ReadFileText(source));
+    if (TShellKit::WriteRcDataResource(target, resource, TShellKit::ReadFileText(source))) return;
+    const DWORD error = GetLastError();
+    throw EOSError("Cannot write resource " + resource + " into file \"" + target + "\"." +
+                       (error ? " " + LastErrorText(error) : ""),
+                   error);
 }
 
 void StampIcon(const std::string& target, const std::string& icon) {

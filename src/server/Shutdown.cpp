@@ -8,6 +8,7 @@
 #include "server/Runner.h"
 #include "util/Guard.h"
 #include "util/ShellKit.h"
+#include "util/ThreadWindows.h"
 #include "util/Utf.h"
 
 namespace {
@@ -62,7 +63,9 @@ void TRunner::CloseSplash() { SplashProcess.Kill(); }
 void TRunner::StopEverything() {
     Guarded([&] { CloseSplash(); });
     Guarded([&] {
-        if (HideMainWindow()) TShellKit::ProcessMessages();
+        // Nothing of ours stays on screen through the stop wait, pop-ups and boxes included.
+        const bool mainWindowShown = HideMainWindow();
+        if (HideThreadWindows() || mainWindowShown) TShellKit::ProcessMessages();
     });
     Guarded([&] { KillProcessTree(BrowserProcess); });
     Guarded([&] { KillProcessTree(ReportedBrowserProcess); });

@@ -101,7 +101,7 @@ void TRunner::StartServers() {
 
 // Loaded once more before each navigation; it stays loaded.
 void TRunner::LoadExplorerModule() {
-    Guarded([] { LoadLibraryW(L"explorer.exe"); });
+    Guarded([] { LoadLibraryW(Widen(TShellKit::GetWindowsDir() + "\\explorer.exe").c_str()); });
     TShellKit::ProcessMessagesAndSleep(60);
 }
 

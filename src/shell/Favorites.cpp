@@ -51,5 +51,6 @@ std::optional<std::string> ReadFavorite(const std::string& file, const char* sec
 
 void EditFavorites(const std::string& file, HWND owner) {
     if (!TShellKit::FileExists(file)) return;
-    ShellExecuteW(owner, L"open", L"notepad", Widen(ShortPathOf(file)).c_str(), nullptr, SW_SHOWNORMAL);
+    const std::wstring notepad = Widen(TShellKit::GetSystemDir() + "\\notepad.exe");  // never one beside us
+    ShellExecuteW(owner, L"open", notepad.c_str(), Widen(ShortPathOf(file)).c_str(), nullptr, SW_SHOWNORMAL);
 }

@@ -46,7 +46,8 @@ TChildProcess HoldProcess(int id, DWORD access = HoldRights);
 TChildProcess StartChildProcess(const std::string& exe, const std::string& params, int showCommand,
                                 const std::string& workDir, HANDLE job = nullptr);
 // Starts a process as TShellKit::RunAndWait does and waits for it without
-// limit: its exit code, or none when it could not be started.
+// limit, handling the thread's window messages meanwhile: its exit code, or
+// none when it could not be started.
 std::optional<unsigned long> RunAndWaitForExitCode(const std::string& exe, const std::string& params, int showCommand,
                                                    const std::string& workDir);
 // Every process that runs the file, as TShellKit::FindProcessesByPath finds

@@ -29,6 +29,7 @@ public:
     static std::string ExpandAppRelative(const std::string& path);
     static std::string GetTempDir();
     static std::string GetWindowsDir();
+    static std::string GetSystemDir();
     static std::string GetSpecialFolder(int csidl);
     static std::string GetCommonAppDataDir();
     static std::string GetDocumentsDir();

@@ -88,6 +88,10 @@ std::string TShellKit::GetWindowsDir() {
     return ReadPlatformString([](wchar_t* buffer, DWORD size) { return GetWindowsDirectoryW(buffer, size); });
 }
 
+std::string TShellKit::GetSystemDir() {
+    return ReadPlatformString([](wchar_t* buffer, DWORD size) { return GetSystemDirectoryW(buffer, size); });
+}
+
 std::string TShellKit::GetSpecialFolder(int csidl) {
     LPITEMIDLIST rawList = nullptr;
     if (FAILED(SHGetSpecialFolderLocation(nullptr, csidl, &rawList))) return {};

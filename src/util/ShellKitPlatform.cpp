@@ -31,7 +31,9 @@ int TShellKit::GetStartupShowCommand() {
     STARTUPINFOW info{};
     info.cb = sizeof(info);
     GetStartupInfoW(&info);
-    return info.wShowWindow;
+    // Without the flag the field is not a show command: launchers that pass a
+    // zeroed STARTUPINFO mean the default, not SW_HIDE.
+    return (info.dwFlags & STARTF_USESHOWWINDOW) ? info.wShowWindow : SW_SHOWDEFAULT;
 }
 
 bool TShellKit::IsWin2000OrLater() {
@@ -108,7 +110,8 @@ void TShellKit::SetBusy(bool busy, HWND control) {
 void TShellKit::ShellOpenFolder(const std::string& path, int showCommand) {
     const std::string folder = Trim(path);
     if (!DirectoryExists(folder)) return;
-    ShellOpen(L"explorer", L"\"" + Widen(folder) + L"\"", showCommand);
+    // By full path: a bare name would find a planted explorer.exe in the current (the application's) folder.
+    ShellOpen(Widen(GetWindowsDir() + "\\explorer.exe"), L"\"" + Widen(folder) + L"\"", showCommand);
 }
 
 void TShellKit::OpenContactMail() { ShellOpen(Widen(std::string("mailto:") + MakerMailAddress), {}, SW_SHOW); }

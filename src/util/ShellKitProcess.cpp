@@ -106,6 +106,7 @@ STARTUPINFOW ChildStartupInfo(int showCommand) {
     info.hStdInput = info.hStdOutput = info.hStdError = nullptr;
     info.cbReserved2 = 0;
     info.lpReserved2 = nullptr;
+    info.dwFlags |= STARTF_USESHOWWINDOW;
     info.wShowWindow = static_cast<WORD>(showCommand);
     return info;
 }
@@ -130,6 +131,23 @@ TChildProcess Launch(const std::string& exe, const std::string& params, int show
         ResumeThread(thread.Get());
     }
     return started;
+}
+
+// The thread's messages are handled until the process ends, so its windows
+// keep answering: the system would offer to end a window that does not.
+void WaitServingMessages(HANDLE process) {
+    while (MsgWaitForMultipleObjectsEx(1, &process, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE) == WAIT_OBJECT_0 + 1) {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.message == WM_QUIT) {  // the loop further out ends; nothing is left to serve
+                PostQuitMessage(static_cast<int>(msg.wParam));
+                WaitForSingleObject(process, INFINITE);
+                return;
+            }
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+    }
 }
 
 }  // namespace
@@ -222,7 +240,7 @@ std::optional<unsigned long> RunAndWaitForExitCode(const std::string& exe, const
                                                    const std::string& workDir) {
     const TChildProcess started = Launch(exe, params, showCommand, workDir, nullptr);
     if (!started) return std::nullopt;
-    WaitForSingleObject(started.Handle(), INFINITE);
+    WaitServingMessages(started.Handle());
     DWORD code = 0;
     GetExitCodeProcess(started.Handle(), &code);
     return code;

@@ -113,9 +113,9 @@ TEST_CASE("a new address and port from the tray: the runner quits, a temporary c
     const TRunningSite second = WaitForComeBack(distribution, first);
     CHECK(AllEnded(firstServers));
     CHECK(AllEnded(firstDatabase));
-    CHECK(FileExists(temp + "\\krvn_cmd0.tmp"));
-    CHECK(IniValue(temp + "\\krvn_cmd0.tmp.ini", "ip") == "all");
-    CHECK(IniValue(temp + "\\krvn_cmd0.tmp.ini", "port") == std::to_string(port));
+    CHECK(FileExists(temp + "\\krvn_cmd0\\krvn_cmd0.tmp"));
+    CHECK(IniValue(temp + "\\krvn_cmd0\\krvn_cmd0.tmp.ini", "ip") == "all");
+    CHECK(IniValue(temp + "\\krvn_cmd0\\krvn_cmd0.tmp.ini", "port") == std::to_string(port));
     CHECK(distribution.EmbeddedConfigValue("ip") == "all");
     CHECK(distribution.EmbeddedConfigValue("port") == std::to_string(port));
     CHECK(second.WebPort == port);
@@ -128,14 +128,14 @@ TEST_CASE("a new address and port from the tray: the runner quits, a temporary c
     CHECK(GetPage(port, "/")->Status == 200);
 
     // Another program holds the first copy: the next change takes the next name.
-    UniqueHandle held(CreateFileW(Widen(temp + "\\krvn_cmd0.tmp").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+    UniqueHandle held(CreateFileW(Widen(temp + "\\krvn_cmd0\\krvn_cmd0.tmp").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                   OPEN_EXISTING, 0, nullptr));
     REQUIRE(held);
     const int loopbackPort = standin::FreePort();
     ChangeAddress(distribution, second, {0, loopbackPort});
     const TRunningSite third = WaitForComeBack(distribution, second);
-    CHECK(FileExists(temp + "\\krvn_cmd1.tmp"));
-    CHECK(IniValue(temp + "\\krvn_cmd1.tmp.ini", "port") == std::to_string(loopbackPort));
+    CHECK(FileExists(temp + "\\krvn_cmd1\\krvn_cmd1.tmp"));
+    CHECK(IniValue(temp + "\\krvn_cmd1\\krvn_cmd1.tmp.ini", "port") == std::to_string(loopbackPort));
     CHECK(distribution.EmbeddedConfigValue("ip") == "127.0.0.1");
     CHECK(third.WebPort == loopbackPort);
 
@@ -148,20 +148,8 @@ TEST_CASE("a copy that cannot be made: the error shows what failed, the runner k
     TDistribution distribution("vnocopy");
     const std::string before = standin::ReadWholeFile(distribution.Runner).value_or("");
     const std::string port = distribution.EmbeddedConfigValue("port");
-    std::string temp = distribution.Folder + "\\temp";
-    std::string failed;
-    UniqueHandle held;
-    SUBCASE("no temporary folder to copy the program to") {
-        temp = distribution.Folder + "\\no such folder";
-        failed = "krvn_cmd0.tmp";
-    }
-    SUBCASE("the settings' copy held by another program") {
-        CreateDirectoryW(Widen(temp).c_str(), nullptr);
-        held.Reset(CreateFileW(Widen(temp + "\\krvn_cmd0.tmp.ini").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                               0, nullptr));
-        REQUIRE(held);
-        failed = "krvn_cmd0.tmp.ini";
-    }
+    // No temporary folder to make the copy's own folder in.
+    const std::string temp = distribution.Folder + "\\no such folder", failed = "krvn_cmd0";
     const TTempFolderOverride tempFolder(temp);
     const TRunningSite site = StartAndWait(distribution);
 
@@ -179,7 +167,7 @@ TEST_CASE("a copy that cannot be made: the error shows what failed, the runner k
     CHECK(GetPage(site.WebPort, "/")->Status == 200);
     CHECK(IniValue(distribution.WorkDir() + "\\Config.ini", "port") == port);
     CHECK(standin::ReadWholeFile(distribution.Runner).value_or("") == before);
-    CHECK_FALSE(FileExists(temp + "\\krvn_cmd0.tmp"));
+    CHECK_FALSE(FileExists(temp));
 
     PostMessageW(site.MainWindow, WM_CLOSE, 0, 0);
     CHECK(WaitUntil([&] { return NothingRunsFrom(distribution); }, StepTimeoutMs));

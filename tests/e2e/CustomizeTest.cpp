@@ -337,6 +337,12 @@ TEST_CASE("Customize rebrands the runner: new name, icon and splash image; a rej
     SetText(dialog.Icon, badIcon);
     Click(dialog.Window, "Show status bar");
     Confirm(dialog, distribution.Runner);
+    // The runner waits for the child whose box is up, and its window still answers, taking no input.
+    REQUIRE(WaitUntil([&] { return FindMessageBox(distribution.Runner, "Application Error") != nullptr; },
+                      HandOverTimeoutMs));
+    DWORD_PTR answer = 0;
+    CHECK(SendMessageTimeoutW(second.MainWindow, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &answer) != 0);
+    CHECK_FALSE(IsWindowEnabled(second.MainWindow));
     DismissBox(distribution.Runner, "Application Error", "Icon file is invalid");
 
     const TRunningSite third = WaitForNextRunner(distribution, second);

@@ -77,7 +77,7 @@ TEST_CASE("an icon error ends the child with the error box and exit code 1") {
     CHECK(ReadBytes(target) == before);
 }
 
-TEST_CASE("rename replaces a running target, deletes the source and starts the result") {
+TEST_CASE("rename replaces a running, read-only target, deletes the source and starts the result") {
     TTestFolder folder;
     const std::string target = CopyTo(folder / "target.exe", STAMP_TARGET_EN_US);
     const std::string source = CopyTo(folder / "source.exe", STAMP_TARGET_NO_ICON);
@@ -85,6 +85,7 @@ TEST_CASE("rename replaces a running target, deletes the source and starts the r
     TRunningTarget running(target);
     UniqueHandle old = Start(target);
     REQUIRE(running.Started());
+    REQUIRE(SetFileAttributesW(Widen(target).c_str(), FILE_ATTRIBUTE_READONLY));
     DeleteFileW(Widen(target + ".pid").c_str());
 
     CHECK(Run(Vadrome, "rename " + Quoted(source) + " " + Quoted(target)).exitCode == 0);
@@ -95,18 +96,39 @@ TEST_CASE("rename replaces a running target, deletes the source and starts the r
     CHECK_FALSE(Exists(target + ".new"));
 }
 
-TEST_CASE("a rename whose write fails keeps the old target whole") {
+TEST_CASE("a rename whose write fails keeps the old target whole, says what failed and starts it again") {
     TTestFolder folder;
     const std::string target = CopyTo(folder / "target.exe", STAMP_TARGET_EN_US);
     const std::string source = CopyTo(folder / "source.exe", STAMP_TARGET_NO_ICON);
     const std::string oldBytes = ReadBytes(target);
     // The new bytes cannot be written where they are staged.
     CreateDirectoryW(Widen(target + ".new").c_str(), nullptr);
+    TRunningTarget running(target);
 
-    CHECK(Run(Vadrome, "rename " + Quoted(source) + " " + Quoted(target)).exitCode == 0);
+    const TRun run = Run(Vadrome, "rename " + Quoted(source) + " " + Quoted(target));
+    CHECK(run.exitCode == 1);
+    CHECK(run.boxText.find(target + ".new") != std::string::npos);
     CHECK(ReadBytes(target) == oldBytes);
     CHECK(Exists(source));
-    CHECK_FALSE(Exists(target + ".pid"));
+    CHECK(running.Started());
+}
+
+TEST_CASE("a stamp that does not take is an error, and \"/setup\" says its settings did not go in") {
+    TTestFolder folder;
+    const std::string target = folder / "target.exe";
+    WriteBytes(target, "not an executable");
+    WriteBytes(folder / "Config.ini", "[INI]\r\nport=8080");
+    const std::string files = Quoted(target) + " " + Quoted(folder / "Config.ini");
+    for (const std::string mode : {"/config", "/splash"}) {
+        const TRun run = Run(Vadrome, mode + " " + files);
+        CHECK(run.exitCode == 1);
+        CHECK(run.boxText.find("Cannot write resource RES_") != std::string::npos);
+    }
+    // No icon, no image, not started: its child's box, then its own.
+    const TRun setup = Run(Vadrome, "/setup " + files + " none none nolaunch");
+    CHECK(setup.exitCode == 1);
+    CHECK(setup.boxText.find("Cannot write resource RES_CONFIG_INI") != std::string::npos);
+    CHECK(setup.boxText.find("The new settings could not be stamped into \"" + target + "\"") != std::string::npos);
 }
 
 namespace {

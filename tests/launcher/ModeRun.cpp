@@ -1,6 +1,7 @@
 #include "ModeRun.h"
 
 #include "tools/WindowSearch.h"
+#include "util/ShellKit.h"
 #include "util/Utf.h"
 
 namespace {
@@ -35,8 +36,10 @@ TRun Run(const std::string& exe, const std::string& params) {
     const auto start = Clock::now();
     UniqueHandle process = Start(exe, params);
     TRun run;
+    const int id = static_cast<int>(GetProcessId(process.Get()));
     while (WaitForSingleObject(process.Get(), 100) == WAIT_TIMEOUT && Clock::now() < start + std::chrono::minutes(1))
-        run.boxText += DismissBox(GetProcessId(process.Get()));
+        for (int other : TShellKit::ListProcessIds())  // its children's boxes too
+            if (other == id || TShellKit::IsDescendantProcess(id, other)) run.boxText += DismissBox(other);
     GetExitCodeProcess(process.Get(), &run.exitCode);
     // One that never ends must not outlive the test (it holds the test's output open).
     if (run.exitCode == STILL_ACTIVE) TerminateProcess(process.Get(), 1);

@@ -17,7 +17,7 @@ struct TRun {
     std::string boxText;  // caption and texts of every box it showed
     std::chrono::milliseconds took{};
 };
-// Runs to the end (at most a minute), answering each box with OK.
+// Runs to the end (at most a minute), answering each box with OK, its children's too.
 TRun Run(const std::string& exe, const std::string& params);
 
 std::string Quoted(const std::string& text);

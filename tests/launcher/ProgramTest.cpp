@@ -23,10 +23,11 @@ std::string BuiltRunner() {
 }
 
 // Starts exe with the given arguments and show command; returns the process.
-UniqueHandle Launch(const std::string& exe, const std::string& args, WORD show) {
+// Without the flag, as launchers that pass a zeroed STARTUPINFO do, it gives no show command.
+UniqueHandle Launch(const std::string& exe, const std::string& args, WORD show, DWORD flags = STARTF_USESHOWWINDOW) {
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
-    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.dwFlags = flags;
     startup.wShowWindow = show;
     PROCESS_INFORMATION info{};
     std::wstring line = Widen("\"" + exe + "\" " + args);
@@ -99,7 +100,11 @@ TEST_CASE("a first launch relaunches itself, removes a left-over renamer copy an
     REQUIRE(CopyFileW(Widen(BuiltRunner()).c_str(), Widen(exe).c_str(), FALSE));
     TShellKit::WriteFileText(renamer, "left over");
 
-    UniqueHandle first = Launch(exe, "", SW_SHOWNORMAL);
+    DWORD flags = STARTF_USESHOWWINDOW;
+    int relaunchShow = 6000 + SW_SHOWNORMAL;
+    SUBCASE("shown normally") {}
+    SUBCASE("given no show command") { flags = 0, relaunchShow = 6000 + SW_SHOWDEFAULT; }
+    UniqueHandle first = Launch(exe, "", SW_SHOWNORMAL, flags);
     REQUIRE(first);
     const DWORD firstId = GetProcessId(first.Get());
     CHECK(ExitCodeAfter(std::move(first), 20000) == 0);
@@ -113,19 +118,23 @@ TEST_CASE("a first launch relaunches itself, removes a left-over renamer copy an
         second = ids.empty() ? 0 : ids.front();
         return second != 0 && second != static_cast<int>(firstId);
     }, 20000));
-    CHECK(StartupShowCommandOf(second) == 6001);
+    CHECK(StartupShowCommandOf(second) == relaunchShow);
     CHECK(WaitFor([&] { return ShowsRunnerWindow(second); }, 30000));
     CHECK(SweepProcessesOf(exe));
 }
 
-TEST_CASE("a start with a show command of 6000 or more is the runner itself: no relaunch") {
+TEST_CASE("a start with a show command of 6000 or more is the runner itself: no relaunch, no DLL from beside it") {
     TempFolder temp;
     const std::string exe = temp / "runner.exe";
     REQUIRE(CopyFileW(Widen(BuiltRunner()).c_str(), Widen(exe).c_str(), FALSE));
+    // Under Wine with uxtheme native first (CMakeLists.txt): only the search keeps this one out.
+    const std::string planted = TShellKit::GetAppPath() + "planted\\uxtheme.dll";
+    REQUIRE(CopyFileW(Widen(planted).c_str(), Widen(temp / "uxtheme.dll").c_str(), FALSE));
     UniqueHandle runner = Launch(exe, "", 6001);
     REQUIRE(runner);
     const int id = static_cast<int>(GetProcessId(runner.Get()));
     CHECK(WaitFor([&] { return ShowsRunnerWindow(id); }, 30000));
     CHECK(RunnerInstances(exe) == std::vector<int>{id});
+    CHECK_FALSE(TShellKit::FileExists(temp / "uxtheme.dll.loaded"));
     CHECK(SweepProcessesOf(exe));
 }

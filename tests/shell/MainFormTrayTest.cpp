@@ -241,6 +241,7 @@ TEST_CASE("a copy that cannot be started: the error says so, nothing is left beh
     CHECK(form.Parameters.find("/setup ") == 0);
     CHECK_FALSE(TShellKit::FileExists(form.Copy));
     CHECK_FALSE(TShellKit::FileExists(form.Copy + ".ini"));
+    CHECK_FALSE(TShellKit::DirectoryExists(form.Copy.substr(0, form.Copy.rfind('\\'))));  // its own folder too
     CHECK(form.ReadConfigValue("ip") == "127.0.0.1");
     CHECK(form.ReadConfigValue("port") == "8080");
 }
