@@ -5,6 +5,7 @@
 #include <doctest/doctest.h>
 
 #include <algorithm>
+#include <sstream>
 
 #include "E2eKit.h"
 #include "StandinText.h"
@@ -29,6 +30,16 @@ std::string LastStartNotes(const std::string& log) {
 std::vector<DWORD> Sorted(std::vector<DWORD> ids) {
     std::sort(ids.begin(), ids.end());
     return ids;
+}
+
+// When the runner's own mark was made, in the ticks of the system clock.
+std::optional<unsigned long long> MarkTime(const std::string& timeline, const std::string& mark) {
+    std::istringstream lines(standin::ReadWholeFile(timeline).value_or(""));
+    std::string id, name;
+    unsigned long long ticks = 0, bytes = 0;
+    while (lines >> id >> name >> ticks >> bytes)
+        if (name == mark) return ticks;
+    return std::nullopt;
 }
 
 }  // namespace
@@ -147,6 +158,43 @@ TEST_CASE("a start-up failure shows its box with the splash already gone, then e
     // The runner alone: the topmost splash would cover the box and its button.
     CHECK(ProcessesRunning(distribution.Runner) == std::vector<DWORD>{ProcessOfWindow(box)});
 
+    PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    CHECK(WaitUntil([&] { return NothingRunsFrom(distribution); }, EndTimeoutMs));
+}
+
+TEST_CASE("the first page waits until a database server that starts slowly takes connections") {
+    TDistribution distribution("vlate");
+    distribution.WriteFile("bin\\mysql\\bin\\mysqld.ini", "[Standin]\r\nListenAfterMs=4000\r\n");
+    const std::string timeline = distribution.Folder + "\\timeline.txt";
+    SetEnvironmentVariableW(L"VADROME_TIMELINE", Widen(timeline).c_str());
+    const TRunningSite site = StartAndWait(distribution);
+    SetEnvironmentVariableW(L"VADROME_TIMELINE", nullptr);
+    const std::vector<std::string> listening = ValuesOf(ReadStandinLog(distribution.MysqldExe), "listening");
+    REQUIRE(listening.size() == 1);
+    const auto navigated = MarkTime(timeline, "first-navigation");
+    REQUIRE(navigated);
+    MESSAGE("first navigation ", (static_cast<long long>(*navigated) - std::stoll(listening[0])) / 10000,
+            " ms after the database server listened");
+    CHECK(*navigated > std::stoull(listening[0]));
+    PostMessageW(site.MainWindow, WM_CLOSE, 0, 0);
+    CHECK(WaitUntil([&] { return NothingRunsFrom(distribution); }, EndTimeoutMs));
+}
+
+TEST_CASE("a web server that ends at once stops start-up with a box that names it, and nothing is left running") {
+    TDistribution distribution("vfail");
+    const auto conf = standin::ReadWholeFile(distribution.BinDir + "\\Apache\\httpd.conf");
+    REQUIRE(conf);
+    // Like Apache, the stand-in refuses a server root that is no folder.
+    distribution.WriteFile("bin\\Apache\\httpd.conf", ReplaceText(*conf, "$BINDIR$/Apache\"", "$BINDIR$/none\"", false));
+    StartRunner(distribution);
+    HWND box = nullptr;
+    REQUIRE(WaitUntil([&] { return (box = FindMessageBox(distribution.Runner, "Vadrome")) != nullptr; }, StartTimeoutMs));
+    const std::string text = DialogText(box);
+    CHECK(text.find("Vadrome could not start.") != std::string::npos);
+    CHECK(text.find("The web server " + distribution.ApacheExe + " ended at start-up with exit code 2.") !=
+          std::string::npos);
+    CHECK(text.find("apache_error.log, may tell why.") != std::string::npos);
+    CHECK(ProcessesRunning(distribution.Runner).size() == 1);  // the splash went before the box came
     PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
     CHECK(WaitUntil([&] { return NothingRunsFrom(distribution); }, EndTimeoutMs));
 }

@@ -6,6 +6,7 @@
 #include "tools/HeldProcessChecks.h"
 #include "tools/RecycledIds.h"
 #include "util/ShellKit.h"
+#include "util/Text.h"
 
 namespace {
 
@@ -15,6 +16,9 @@ const std::vector<std::string> AskedAndIgnored = {"stop-asked", "stop-ignored"};
 TChildProcess StartFake(const std::string& parameters) {
     return StartChildProcess(FakeServerPath(), parameters, SW_HIDE, "");
 }
+
+// The database stand-in of the end-to-end runs, which can start as MySQL 8 does.
+std::string StandinMysqldPath() { return ReplaceText("Z:" STANDIN_MYSQLD_EXE, "/", "\\", false); }
 
 }  // namespace
 
@@ -39,6 +43,7 @@ TEST_CASE("shutdown asks both servers to stop and gives them one limit before it
     }
     SUBCASE("a database server still starting is asked once it listens, within the limit") {
         window.ServerStopWaitLimitMs = 10000;
+        window.DatabaseWaitLimitMs = 500;  // start-up goes on before it listens
         SetStopBehaviour(distribution.MySqlExe(), "ListenAfterMs=4000\r\n");
         window.FormCreate();
         CHECK(MillisecondsOf(&TRunner::Quit, window) < window.ServerStopWaitLimitMs);
@@ -69,23 +74,54 @@ TEST_CASE("the servers, what they start, and the splash run in a job that ends t
 
 TEST_CASE("shutdown kills what it holds, never a later owner of an id of something that ended") {
     Distribution distribution(false);
-    distribution.AddFile("bin\\apache\\httpd.conf", "ExitAtOnce\n");  // a web server that ends at start-up
     TFakeWindow window;
     window.FormCreate();
     REQUIRE(window.Started);
     window.CloseSplashWhenDue(true);  // the first page completed
+    KillProcessTree(window.ApacheProcess);  // a web server that died during the run
     window.BrowserProcess = StartFake("sleep 10");
     for (const TChildProcess* ended : {&window.SplashProcess, &window.ApacheProcess, &window.BrowserProcess})
         REQUIRE(WaitUntilEnded(*ended));
+    REQUIRE(window.ApacheProcesses.size() == 2);
+    REQUIRE(WaitUntilEnded(window.ApacheProcesses[1]));
 
     TChildProcess newcomer = StartFake("sleep 60000");
     {
-        TRecycledIds recycled({window.SplashProcess.Id(), window.ApacheProcess.Id(), window.BrowserProcess.Id()},
+        TRecycledIds recycled({window.SplashProcess.Id(), window.ApacheProcesses[0].Id(),
+                               window.ApacheProcesses[1].Id(), window.BrowserProcess.Id()},
                               newcomer.Id());
         CHECK_THROWS_AS(window.Quit(), ProcessEnded);
     }
     CHECK(newcomer.Running());
     newcomer.Kill();
+}
+
+TEST_CASE("MySQL 8's monitor: the leftover clean-up ends its child too, and at the limit the stop kills both") {
+    Distribution distribution;
+    REQUIRE(CopyFileA(StandinMysqldPath().c_str(), distribution.MySqlExe().c_str(), FALSE));
+    distribution.AddFile("bin\\mysql\\share\\english\\errmsg.sys");
+    SetStopBehaviour(distribution.MySqlExe(), "Monitor=1\r\nIgnoreStop=1\r\n");
+    const std::string leftoverIni = AppPath() + "leftover.ini";
+    WriteText(leftoverIni, "[mysqld]\r\nport=" + std::to_string(TShellKit::FindFreePort(23306, true)) + "\r\n");
+    const TChildProcess leftover =
+        StartChildProcess(distribution.MySqlExe(), "\"--defaults-file=" + leftoverIni + "\"", SW_HIDE, "");
+    std::vector<TChildProcess> leftovers;
+    REQUIRE(WaitUntil([&] { return (leftovers = HoldDescendants(leftover)).size() == 1; }));
+
+    TFakeWindow window;
+    window.ServerStopWaitLimitMs = 2000;
+    window.FormCreate();
+    CHECK(WaitUntilEnded(leftover));
+    CHECK(WaitUntilEnded(leftovers[0]));
+    REQUIRE(WaitUntil([&] { return HoldDescendants(window.MySqlProcess).size() == 1; }));
+
+    const ULONGLONG elapsed = MillisecondsOf(&TRunner::Quit, window);
+    CHECK(elapsed >= window.ServerStopWaitLimitMs - 100);
+    std::vector<std::string> stopNotes;
+    for (const std::string& note : StopNotes(distribution.MySqlExe()))
+        if (note.starts_with("stop")) stopNotes.push_back(note);
+    CHECK(stopNotes == AskedAndIgnored);  // the child heard its monitor's event
+    CHECK(NoProcessRuns(distribution.MySqlExe()));  // the job still stands: the stop's own kill
 }
 
 TEST_CASE("a web-server child that appears after start-up stopped looking is ended at shutdown") {
