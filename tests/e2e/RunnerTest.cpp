@@ -169,8 +169,9 @@ TEST_CASE("the first page waits until a database server that starts slowly takes
     SetEnvironmentVariableW(L"VADROME_TIMELINE", Widen(timeline).c_str());
     const TRunningSite site = StartAndWait(distribution);
     SetEnvironmentVariableW(L"VADROME_TIMELINE", nullptr);
-    const std::vector<std::string> listening = ValuesOf(ReadStandinLog(distribution.MysqldExe), "listening");
-    REQUIRE(listening.size() == 1);
+    std::vector<std::string> listening;
+    const auto heard = [&] { return ValuesOf(ReadStandinLog(distribution.MysqldExe), "listening"); };
+    REQUIRE(WaitUntil([&] { return (listening = heard()).size() == 1; }, StartTimeoutMs));
     const auto navigated = MarkTime(timeline, "first-navigation");
     REQUIRE(navigated);
     MESSAGE("first navigation ", (static_cast<long long>(*navigated) - std::stoll(listening[0])) / 10000,
@@ -185,10 +186,12 @@ TEST_CASE("a web server that ends at once stops start-up with a box that names i
     const auto conf = standin::ReadWholeFile(distribution.BinDir + "\\Apache\\httpd.conf");
     REQUIRE(conf);
     // Like Apache, the stand-in refuses a server root that is no folder.
-    distribution.WriteFile("bin\\Apache\\httpd.conf", ReplaceText(*conf, "$BINDIR$/Apache\"", "$BINDIR$/none\"", false));
+    distribution.WriteFile("bin\\Apache\\httpd.conf",
+                           ReplaceText(*conf, "$BINDIR$/Apache\"", "$BINDIR$/none\"", false));
     StartRunner(distribution);
     HWND box = nullptr;
-    REQUIRE(WaitUntil([&] { return (box = FindMessageBox(distribution.Runner, "Vadrome")) != nullptr; }, StartTimeoutMs));
+    REQUIRE(
+        WaitUntil([&] { return (box = FindMessageBox(distribution.Runner, "Vadrome")) != nullptr; }, StartTimeoutMs));
     const std::string text = DialogText(box);
     CHECK(text.find("Vadrome could not start.") != std::string::npos);
     CHECK(text.find("The web server " + distribution.ApacheExe + " ended at start-up with exit code 2.") !=

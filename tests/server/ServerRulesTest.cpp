@@ -9,7 +9,8 @@ TEST_CASE("error logs: the web server's from its configuration, the database ser
           "D:/srv/logs/my error.log");
     CHECK(WebServerErrorLog("<VirtualHost *:80>\nErrorLog vhost.log\n</VirtualHost>\nErrorLog C:/w/a.log\n", root) ==
           "C:/w/a.log");
-    CHECK(WebServerErrorLog("ErrorLog \"|bin/rotatelogs.exe logs/e 86400\"\n", root) == "|bin/rotatelogs.exe logs/e 86400");
+    CHECK(WebServerErrorLog("ErrorLog \"|bin/rotatelogs.exe logs/e 86400\"\n", root) ==
+          "|bin/rotatelogs.exe logs/e 86400");
 
     CHECK(DatabaseErrorLog("", "C:/site/data", "Desk") == "C:/site/data/Desk.err");
     CHECK(DatabaseErrorLog("\"mysql_error\"", "C:/site/data/", "Desk") == "C:/site/data/mysql_error.err");
