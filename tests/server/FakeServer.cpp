@@ -119,7 +119,6 @@ int main(int argc, char** argv) {
     }
     if (first.rfind("--defaults-file=", 0) == 0 && argc > 2) {
         if (Read(first.substr(16)).find("ExitAtOnce") != std::string::npos) return 1;
-        standin::WaitSinceStart(standin::Setting("ListenAfterMs"));
         Listen("127.0.0.1", std::stoi(std::string(argv[2]).substr(7)));
         standin::OnStopRequest("MySQLShutdown" + Pid(), [] {});
         Sleep(INFINITE);
