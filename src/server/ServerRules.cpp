@@ -1,8 +1,8 @@
 #include "server/ServerRules.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
-#include <sstream>
 
 #include "util/Text.h"
 
@@ -55,9 +55,11 @@ TDirective ParseLine(const std::string& line) {
 std::string WebServerErrorLog(const std::string& httpdConf, const std::string& serverRoot) {
     std::string root = serverRoot, errorLog;
     int virtualHosts = 0;
-    std::istringstream lines(httpdConf);
-    for (std::string line; std::getline(lines, line);) {
-        const TDirective directive = ParseLine(line);
+    // No stream: iostreams would add their locale machinery to an exe copied whole on every stamp.
+    for (size_t start = 0; start < httpdConf.size();) {
+        const size_t end = std::min(httpdConf.find('\n', start), httpdConf.size());
+        const TDirective directive = ParseLine(httpdConf.substr(start, end - start));
+        start = end + 1;
         if (directive.Name == "<virtualhost") ++virtualHosts;
         else if (directive.Name == "</virtualhost>" && virtualHosts > 0) --virtualHosts;
         else if (directive.Name == "serverroot" && !directive.Argument.empty()) root = directive.Argument;
