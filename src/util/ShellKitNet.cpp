@@ -81,5 +81,8 @@ bool TShellKit::AcceptsConnections(int port, unsigned timeoutMs) {
     FD_SET(connection.Get(), &writable);
     FD_SET(connection.Get(), &failed);
     timeval timeout{static_cast<long>(timeoutMs / 1000), static_cast<long>(timeoutMs % 1000 * 1000)};
-    return select(0, nullptr, &writable, &failed, &timeout) > 0 && FD_ISSET(connection.Get(), &writable);
+    if (select(0, nullptr, &writable, &failed, &timeout) <= 0 || !FD_ISSET(connection.Get(), &writable)) return false;
+    // A refused connection can show as writable too (Wine, as on Linux): only its error tells.
+    int error = 0, size = sizeof(error);
+    return getsockopt(connection.Get(), SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&error), &size) == 0 && error == 0;
 }

@@ -1,7 +1,5 @@
-// The demo's stand-in web server with its templates, copied under a folder's
-// bin: a runner copied there starts as with a distribution. Without a web
-// server a runner stops at its start-up box and shows no main window.
-// VADROME_DEMO_DIR names the build's demo folder (tests/launcher/CMakeLists.txt).
+// The demo's stand-in web server under a folder's bin: without one, a runner
+// copied there stops at its start-up box. VADROME_DEMO_DIR: the demo's build folder.
 #pragma once
 #include <string>
 
