@@ -20,7 +20,6 @@ constexpr ULONGLONG MarginMs = 5000;
 const std::vector<std::string> AskedAndStopped = {"stop-asked", "stopped"};
 const std::vector<std::string> AskedAndIgnored = {"stop-asked", "stop-ignored"};
 
-// The notes on requests to stop, without those on the server's start.
 std::vector<std::string> StopNotes(const std::string& exe) {
     std::vector<std::string> notes = KeysOf(ReadStandinLog(exe));
     std::erase_if(notes, [](const std::string& key) { return !key.starts_with("stop"); });

@@ -2,9 +2,8 @@
 
 #include "server/ServerRules.h"
 
-TEST_CASE("error logs as the servers find them, and exit codes as people look them up") {
+TEST_CASE("the web server's error log as its configuration names it, and exit codes as people look them up") {
     CHECK(WebServerErrorLog("ServerRoot \"D:/srv\"\n<VirtualHost *:80>\nErrorLog v.log\n</VirtualHost>\n"
                             "  errorlog  \"logs/my error.log\" \r\n", "C:/bin") == "D:/srv/logs/my error.log");
-    CHECK(DatabaseErrorLog("D:\\logs.d\\db", "C:/data", "Desk") == "D:\\logs.d\\db.err");
     CHECK(ExitCodeText(0xC0000135UL) == "0xC0000135");
 }
