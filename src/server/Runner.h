@@ -2,9 +2,11 @@
 // (TfrmMain) derives from it and supplies the window-side hooks, so the
 // start-up and shutdown sequences live here and are tested with a fake window.
 #pragma once
+#include <functional>
 #include <string>
 #include <vector>
 
+#include "server/ServerRules.h"
 #include "util/ChildProcess.h"
 
 class TRunner {
@@ -63,6 +65,7 @@ public:
 
     // Bounds of the waits for processes that might never appear as expected.
     unsigned WebServerWaitLimitMs = 20000;     // then start-up goes on with what runs
+    unsigned DatabaseWaitLimitMs = 30000;      // for its port, then start-up goes on without it
     unsigned BrowserStartWaitLimitMs = 30000;  // then the browser counts as ended
     unsigned ServerStopWaitLimitMs = 5000;     // for the servers asked to stop, then they are killed
     unsigned SplashCloseLimitMs = 10000;       // after start-up, for a first page that never completes
@@ -118,7 +121,13 @@ private:
     void ChooseWebPort();
     void StartWebServer();
     void WaitForWebServer();
-    unsigned long long webServerStartedAt_ = 0;  // tick count
+    void WaitForDatabaseServer();
+    TServerLook WaitForServer(const TChildProcess& server, unsigned long long startedAt, unsigned limitMs,
+                              const std::function<bool()>& isUp);
+    std::string WebServerErrorLogPath();
+    std::string DatabaseErrorLogPath();
+    unsigned long long webServerStartedAt_ = 0, databaseStartedAt_ = 0;  // tick counts
+    unsigned long webServerStartError_ = 0, databaseStartError_ = 0;     // why the start failed
     void LoadExplorerModule();
     bool ReadBrowserIni();
     [[noreturn]] void RunExternalBrowser();

@@ -8,11 +8,15 @@
 #include "util/Errors.h"
 #include "util/Guard.h"
 #include "util/ShellKit.h"
+#include "util/Text.h"
 #include "util/Timeline.h"
+#include "util/Utf.h"
 
 namespace {
 
 const char ServerFileVersion[] = "8.72";
+constexpr unsigned ServerLookPauseMs = 330;
+constexpr unsigned ConnectLookMs = 100;  // loopback answers at once; Windows retries a refused one for seconds
 
 // Short 8.3 form of a file beside the servers; empty when the file is missing.
 std::string ShortPathInBin(const std::string& binDir, const std::string& name) {
@@ -109,6 +113,8 @@ void TRunner::StartDatabaseServer() {
         ServerPath(MySqlExePath),
         MySqlParameters(ServerPath(MyIniPath), MySqlPort, ServerPath(BinDir + "\\mysql\\share\\english")),
         SW_HIDE);
+    databaseStartError_ = MySqlProcess ? 0 : GetLastError();
+    databaseStartedAt_ = GetTickCount64();
 }
 
 void TRunner::ChooseWebPort() {
@@ -123,26 +129,95 @@ void TRunner::StartWebServer() {
     ApacheExePath = BinDir + "\\Apache\\Apache.exe";
     KillLeftoversByPath(ApacheExePath);
     ApacheProcess = StartInJob(ServerPath(ApacheExePath), ApacheParameters(ServerPath(HttpdConfPath)), SW_HIDE);
+    webServerStartError_ = ApacheProcess ? 0 : GetLastError();
     webServerStartedAt_ = GetTickCount64();
     TimelineMark("web-server-started");
 }
 
-// Up means two processes (the server and its child). One that stays single
-// past the limit is taken as it is, so start-up never hangs on it. The first
-// look comes 330 ms after the server's start, however much of that the
-// window's build took; the rest are 330 ms apart.
-void TRunner::WaitForWebServer() {
-    const ULONGLONG deadline = webServerStartedAt_ + WebServerWaitLimitMs;
-    const ULONGLONG firstLook = webServerStartedAt_ + 330, now = GetTickCount64();
+// Looks at a starting server 330 ms apart, the first 330 ms after its start
+// however much of that the window's build took, with messages handled between.
+TServerLook TRunner::WaitForServer(const TChildProcess& server, unsigned long long startedAt, unsigned limitMs,
+                                   const std::function<bool()>& isUp) {
+    if (!server) return TServerLook::Ended;
+    const ULONGLONG firstLook = startedAt + ServerLookPauseMs, now = GetTickCount64();
     unsigned pause = firstLook > now ? static_cast<unsigned>(firstLook - now) : 0;
-    while (ApacheProcess.Running()) {
+    for (;;) {
         TShellKit::ProcessMessagesAndSleep(pause);
-        pause = 330;
-        const bool up = TShellKit::FindProcessesByPath(ApacheExePath).size() >= 2;
-        if (up || GetTickCount64() >= deadline) {
-            ApacheProcesses = HoldProcessesByPath(ApacheExePath);
-            break;
-        }
+        pause = ServerLookPauseMs;
+        const bool up = isUp();
+        const TServerLook look = JudgeServerLook(server.Running(), up, GetTickCount64() - startedAt, limitMs);
+        if (look != TServerLook::Waiting) return look;
     }
+}
+
+namespace {
+
+// What a server the runner could not start, or that ended at start-up, tells the user.
+std::string ServerFailure(const std::string& server, const std::string& program, const TChildProcess& process,
+                          unsigned long startError, const std::string& errorLog) {
+    if (!process) return ServerNotStartedText(server, program, LastErrorText(startError));
+    DWORD code = 0;
+    GetExitCodeProcess(process.Handle(), &code);
+    return ServerEndedText(server, program, code, errorLog);
+}
+
+// Paths the servers read from their files come in the system's ANSI code page.
+std::string FromServerFileText(const std::string& text) {
+    if (IsAscii(text)) return text;
+    const int length = MultiByteToWideChar(SystemAnsiCodePage(), 0, text.data(), static_cast<int>(text.size()),
+                                           nullptr, 0);
+    std::wstring wide(static_cast<size_t>(length), L'\0');
+    MultiByteToWideChar(SystemAnsiCodePage(), 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
+    return Narrow(wide);
+}
+
+std::string WithBackslashes(const std::string& path) { return ReplaceText(path, "/", "\\", false); }
+
+std::string DnsHostName() {
+    wchar_t name[256] = L"";
+    DWORD length = 256;
+    return GetComputerNameExW(ComputerNameDnsHostname, name, &length) ? Narrow(std::wstring_view(name, length))
+                                                                      : std::string();
+}
+
+}  // namespace
+
+std::string TRunner::WebServerErrorLogPath() {
+    std::string conf;
+    Guarded([&] { conf = FromServerFileText(TShellKit::ReadFileText(HttpdConfPath)); });
+    return WithBackslashes(WebServerErrorLog(conf, BinDir + "\\Apache"));
+}
+
+// MySQL and MariaDB read "log-error" and "log_error" alike.
+std::string TRunner::DatabaseErrorLogPath() {
+    auto setting = [&](const char* key) { return TShellKit::ReadIniValue(MyIniPath, "mysqld", key); };
+    std::string logError = setting("log-error");
+    if (logError.empty()) logError = setting("log_error");
+    return WithBackslashes(DatabaseErrorLog(logError, setting("datadir"), DnsHostName()));
+}
+
+// Up means two processes (the server and its child). One that stays single
+// past the limit is taken as it is, so start-up never hangs on it; one that
+// was never started or has ended stops start-up.
+void TRunner::WaitForWebServer() {
+    const TServerLook look = WaitForServer(ApacheProcess, webServerStartedAt_, WebServerWaitLimitMs, [&] {
+        return TShellKit::FindProcessesByPath(ApacheExePath).size() >= 2;
+    });
+    if (look == TServerLook::Ended)
+        throw Exception(ServerFailure("web server", ApacheExePath, ApacheProcess, webServerStartError_,
+                                      WebServerErrorLogPath()));
+    ApacheProcesses = HoldProcessesByPath(ApacheExePath);
     TimelineMark("web-server-up");
+}
+
+// The first page may need the database: it comes once the database server
+// takes connections, or after the limit as before.
+void TRunner::WaitForDatabaseServer() {
+    if (MySqlPort == 0) return;  // the distribution has none
+    const TServerLook look = WaitForServer(MySqlProcess, databaseStartedAt_, DatabaseWaitLimitMs,
+                                           [&] { return TShellKit::AcceptsConnections(MySqlPort, ConnectLookMs); });
+    if (look == TServerLook::Ended)
+        throw Exception(ServerFailure("database server", MySqlExePath, MySqlProcess, databaseStartError_,
+                                      DatabaseErrorLogPath()));
+    TimelineMark(look == TServerLook::Up ? "database-up" : "database-wait-over");
 }

@@ -15,23 +15,38 @@ namespace {
 
 constexpr DWORD StopPollMs = 50;
 
-// One server asked to stop. Its Windows build waits on a named event that
-// carries its process id; the event exists only once the server listens.
+// One server asked to stop, through whichever of its known events exists
+// for the process we started: each exists only once the server listens, and
+// may belong to a child of it (ServerRules.h). It has stopped when that process
+// and everything it started have ended.
 struct TServerStop {
     const TChildProcess& Server;
-    std::string EventName;
-    std::vector<HANDLE> Processes;  // what ends when it stops
+    std::vector<std::string> EventNames;
+    const std::vector<TChildProcess>& Held;  // more of its processes, held since start-up
     bool Asked = false;
 
     void AskOnceListening() {
         if (Asked || !Server.Running()) return;
-        UniqueHandle event(OpenEventW(EVENT_MODIFY_STATE, FALSE, Widen(EventName).c_str()));
-        Asked = event && SetEvent(event.Get());
+        for (const std::string& name : EventNames) {
+            UniqueHandle event(OpenEventW(EVENT_MODIFY_STATE, FALSE, Widen(name).c_str()));
+            if (event) {
+                Asked = SetEvent(event.Get());
+                return;
+            }
+        }
     }
+    // A parent that waits for its children ends last: only then are they looked for.
     bool Ended() const {
-        for (HANDLE process : Processes)
-            if (WaitForSingleObject(process, 0) == WAIT_TIMEOUT) return false;
+        if (Server.Running()) return false;
+        for (const TChildProcess& process : Held)
+            if (process.Running()) return false;
+        for (const TChildProcess& process : HoldDescendants(Server))
+            if (process.Running()) return false;
         return true;
+    }
+    void Kill() const {
+        KillProcessTree(Server);
+        for (const TChildProcess& process : Held) process.Kill();
     }
 };
 
@@ -47,13 +62,6 @@ void AskAndWait(std::vector<TServerStop>& stops, unsigned limitMs) {
         if (ended || GetTickCount64() >= deadline) return;
         Sleep(StopPollMs);
     }
-}
-
-std::vector<HANDLE> HandlesOf(const TChildProcess& first, const std::vector<TChildProcess>& more = {}) {
-    std::vector<HANDLE> handles;
-    if (first) handles.push_back(first.Handle());
-    for (const TChildProcess& process : more) handles.push_back(process.Handle());
-    return handles;
 }
 
 }  // namespace
@@ -77,23 +85,21 @@ void TRunner::StopEverything() {
 }
 
 // A database server killed mid-write can lose data, so both servers are asked
-// first and given one common limit; whatever still runs then is killed, the
-// web server before the database server. A server that has already ended
-// costs nothing. A web-server child that appeared after start-up's look is
-// ended by its path.
+// first and given one common limit; whatever still runs then is killed with
+// all it started, the web server before the database server. A server that
+// has already ended costs nothing. A web-server child that appeared after
+// start-up's look is ended by its path too.
 void TRunner::StopServers() {
-    std::vector<TServerStop> stops = {{ApacheProcess, "ap" + std::to_string(ApacheProcess.Id()) + "_shutdown",
-                                       HandlesOf(ApacheProcess, ApacheProcesses)},
-                                      {MySqlProcess, "MySQLShutdown" + std::to_string(MySqlProcess.Id()),
-                                       HandlesOf(MySqlProcess)}};
+    const std::vector<TChildProcess> none;
+    std::vector<TServerStop> stops = {{ApacheProcess, WebServerStopEvents(ApacheProcess.Id()), ApacheProcesses},
+                                      {MySqlProcess, DatabaseStopEvents(MySqlProcess.Id()), none}};
     AskAndWait(stops, ServerStopWaitLimitMs);
 
     Guarded([&] {
-        ApacheProcess.Kill();
-        for (const TChildProcess& process : ApacheProcesses) process.Kill();
+        stops[0].Kill();
         KillProcessesByPath(ApacheExePath);
     });
-    Guarded([&] { MySqlProcess.Kill(); });
+    Guarded([&] { stops[1].Kill(); });
 }
 
 void TRunner::FormDestroy() {

@@ -134,6 +134,7 @@ void TRunner::FormCreate() {
         StartServers();
         BuildWindow();
         WaitForWebServer();
+        WaitForDatabaseServer();
         LoadExplorerModule();
         OpenHomePage(HomeAddress(WebPort));
         TimelineMark("first-navigation");

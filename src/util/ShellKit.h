@@ -141,6 +141,8 @@ public:
     // Network
     static bool IsPortInUse(int port, bool localOnly);
     static int FindFreePort(int start, bool localOnly);
+    // A connection to 127.0.0.1:port was taken within the time.
+    static bool AcceptsConnections(int port, unsigned timeoutMs);
 
     // Browser commands over the control of the calling window
     static void BrowserSaveAs(TWebBrowser& browser);

@@ -1,4 +1,4 @@
-// TShellKit: probing TCP ports with a real listener.
+// TShellKit: probing TCP ports with a real listener, and asking whether a server takes connections.
 #include <winsock2.h>
 #include <ws2tcpip.h>
 
@@ -58,4 +58,31 @@ int TShellKit::FindFreePort(int start, bool localOnly) {
     for (int port = std::max(start, 1); port <= HighestPort; ++port)
         if (!IsPortInUse(port, localOnly)) return port;
     return -1;
+}
+
+// Never by a listener of our own, which could take the port from a server
+// still starting. Windows answers a refused connection only after retries,
+// so the look is bounded and the caller looks again later.
+bool TShellKit::AcceptsConnections(int port, unsigned timeoutMs) {
+    WinsockSession session;
+    if (!session.Started() || port <= 0 || port > HighestPort) return false;
+    UniqueSocket connection(socket(AF_INET, SOCK_STREAM, IPPROTO_TCP));
+    u_long nonBlocking = 1;
+    if (!connection || ioctlsocket(connection.Get(), FIONBIO, &nonBlocking) != 0) return false;
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(static_cast<u_short>(port));
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    if (connect(connection.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof(address)) == 0) return true;
+    if (WSAGetLastError() != WSAEWOULDBLOCK) return false;
+    fd_set writable, failed;
+    FD_ZERO(&writable);
+    FD_ZERO(&failed);
+    FD_SET(connection.Get(), &writable);
+    FD_SET(connection.Get(), &failed);
+    timeval timeout{static_cast<long>(timeoutMs / 1000), static_cast<long>(timeoutMs % 1000 * 1000)};
+    if (select(0, nullptr, &writable, &failed, &timeout) <= 0 || !FD_ISSET(connection.Get(), &writable)) return false;
+    // A refused connection can show as writable too (Wine, as on Linux): only its error tells.
+    int error = 0, size = sizeof(error);
+    return getsockopt(connection.Get(), SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&error), &size) == 0 && error == 0;
 }

@@ -215,3 +215,42 @@ TEST_CASE("a start-up failure shows its box with the splash already gone, then e
     PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
     CHECK(WaitUntil([&] { return NothingRunsFrom(distribution); }, EndTimeoutMs));
 }
+
+TEST_CASE("the first page waits until a database server that starts slowly takes connections") {
+    TDistribution distribution("vlate");
+    distribution.WriteFile("bin\\mysql\\bin\\mysqld.ini", "[Standin]\r\nListenAfterMs=4000\r\n");
+    const std::string timeline = distribution.Folder + "\\timeline.txt";
+    SetEnvironmentVariableW(L"VADROME_TIMELINE", Widen(timeline).c_str());
+    const TRunningSite site = StartAndWait(distribution);
+    SetEnvironmentVariableW(L"VADROME_TIMELINE", nullptr);
+    std::vector<std::string> listening;
+    const auto heard = [&] { return ValuesOf(ReadStandinLog(distribution.MysqldExe), "listening"); };
+    REQUIRE(WaitUntil([&] { return (listening = heard()).size() == 1; }, StartTimeoutMs));
+    // The runner's marks are "<pid> <mark> <system clock ticks> <bytes>" lines.
+    const std::string marks = standin::ReadWholeFile(timeline).value_or(""), mark = " first-navigation ";
+    REQUIRE(marks.find(mark) != std::string::npos);
+    CHECK(std::stoull(marks.substr(marks.find(mark) + mark.size())) > std::stoull(listening[0]));
+    PostMessageW(site.MainWindow, WM_CLOSE, 0, 0);
+    CHECK(WaitUntil([&] { return NothingRunsFrom(distribution); }, EndTimeoutMs));
+}
+
+TEST_CASE("a web server that ends at once stops start-up with a box that names it, and nothing is left running") {
+    TDistribution distribution("vfail");
+    const auto conf = standin::ReadWholeFile(distribution.BinDir + "\\Apache\\httpd.conf");
+    REQUIRE(conf);
+    // Like Apache, the stand-in refuses a server root that is no folder.
+    distribution.WriteFile("bin\\Apache\\httpd.conf",
+                           ReplaceText(*conf, "$BINDIR$/Apache\"", "$BINDIR$/none\"", false));
+    StartRunner(distribution);
+    HWND box = nullptr;
+    REQUIRE(
+        WaitUntil([&] { return (box = FindMessageBox(distribution.Runner, "Vadrome")) != nullptr; }, StartTimeoutMs));
+    const std::vector<std::string> parts = {
+        "Vadrome could not start.", "apache_error.log, may tell why.",
+        "The web server " + distribution.ApacheExe + " ended at start-up with exit code 2."};
+    for (const std::string& part : parts)
+        CHECK(DialogText(box).find(part) != std::string::npos);
+    CHECK(ProcessesRunning(distribution.Runner).size() == 1);  // the splash went before the box came
+    PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    CHECK(WaitUntil([&] { return NothingRunsFrom(distribution); }, EndTimeoutMs));
+}

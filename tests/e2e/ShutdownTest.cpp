@@ -23,7 +23,11 @@ constexpr ULONGLONG MarginMs = 5000;
 const std::vector<std::string> AskedAndStopped = {"stop-asked", "stopped"};
 const std::vector<std::string> AskedAndIgnored = {"stop-asked", "stop-ignored"};
 
-std::vector<std::string> StopNotes(const std::string& exe) { return KeysOf(ReadStandinLog(exe)); }
+std::vector<std::string> StopNotes(const std::string& exe) {
+    std::vector<std::string> notes = KeysOf(ReadStandinLog(exe));
+    std::erase_if(notes, [](const std::string& key) { return !key.starts_with("stop"); });
+    return notes;
+}
 
 // Milliseconds from the request to close the main window until nothing of the distribution runs;
 // inStopWait, when given, runs once the database server has been asked to stop.
@@ -61,6 +65,21 @@ TEST_CASE("a database server that ignores the request is killed at the limit, an
     CHECK(elapsed < ServerStopLimitMs + MarginMs);
     CHECK(StopNotes(distribution.ApacheExe) == AskedAndStopped);
     CHECK(StopNotes(distribution.MysqldExe) == AskedAndIgnored);
+}
+
+TEST_CASE("a database server that starts as MySQL 8 does is asked through its monitor's event, and stops by itself") {
+    TDistribution distribution("vmon");
+    distribution.WriteFile("bin\\mysql\\bin\\mysqld.ini", "[Standin]\r\nMonitor=1\r\n");
+    const TRunningSite site = StartAndWait(distribution);
+    REQUIRE(ProcessesRunning(distribution.MysqldExe).size() == 2);
+    CHECK(CloseAndTime(distribution, site) < ServerStopLimitMs);
+    // The child heard mysqld<monitor id>_shutdown and ended by itself; the monitor ended with it.
+    const std::vector<TLogLine> log = ReadStandinLog(distribution.MysqldExe);
+    const std::vector<std::string> child = ValuesOf(log, "monitor");
+    REQUIRE(child.size() == 1);
+    for (const TLogLine& line : log)
+        if (line.Key.starts_with("stop")) CHECK(std::to_string(line.ProcessId) == child[0]);
+    CHECK(StopNotes(distribution.MysqldExe) == AskedAndStopped);
 }
 
 TEST_CASE("a runner killed from outside takes its servers along, and the next start serves again") {

@@ -10,6 +10,7 @@
 #include "util/Handles.h"
 #include "util/ShellKit.h"
 #include "util/Utf.h"
+#include "tools/DemoWebServer.h"
 #include "tools/ProcessSweep.h"
 #include "tools/WindowSearch.h"
 
@@ -162,6 +163,7 @@ void MakeDistribution(const TTestFolder& folder) {
             CreateDirectoryW(Widen(path.substr(0, at)).c_str(), nullptr);
         WriteBytes(path, "x");
     }
+    CopyDemoWebServer(WinPath(folder.Path()));
     WriteBytes(folder / "bin\\Favorites.ini",
                "[DIRS]\r\nMySQL data directory=data\r\nSite=www\r\n[URLS]\r\nphpMyAdmin=/phpmyadmin/\r\nHome=/\r\n");
 }

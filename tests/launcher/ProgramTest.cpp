@@ -10,6 +10,7 @@
 
 #include "util/Handles.h"
 #include "util/ShellKit.h"
+#include "tools/DemoWebServer.h"
 #include "tools/TempFolder.h"
 #include "util/Utf.h"
 #include "tools/ProcessParameters.h"
@@ -98,6 +99,7 @@ TEST_CASE("a first launch relaunches itself, removes a left-over renamer copy an
     const std::string exe = temp / "runner.exe";
     const std::string renamer = temp / "vadrome-rename.exe";
     REQUIRE(CopyFileW(Widen(BuiltRunner()).c_str(), Widen(exe).c_str(), FALSE));
+    CopyDemoWebServer(temp.Path());
     TShellKit::WriteFileText(renamer, "left over");
 
     DWORD flags = STARTF_USESHOWWINDOW;
@@ -130,6 +132,7 @@ TEST_CASE("a start with a show command of 6000 or more is the runner itself: no 
     // Under Wine with uxtheme native first (CMakeLists.txt): only the search keeps this one out.
     const std::string planted = TShellKit::GetAppPath() + "planted\\uxtheme.dll";
     REQUIRE(CopyFileW(Widen(planted).c_str(), Widen(temp / "uxtheme.dll").c_str(), FALSE));
+    CopyDemoWebServer(temp.Path());
     UniqueHandle runner = Launch(exe, "", 6001);
     REQUIRE(runner);
     const int id = static_cast<int>(GetProcessId(runner.Get()));

@@ -2,7 +2,8 @@
 //   -f "httpd.conf" [child]   web server: a parent and a child that serves
 //                             DocumentRoot/index.html on the Listen address;
 //                             "LateChild" in the file: the child comes 3 s late
-//   "--defaults-file=..." "--port=N" ...   database server holding port N
+//   "--defaults-file=..." "--port=N" ...   database server holding port N;
+//                             "ExitAtOnce" in the file: it ends at once, exit code 1
 //   sleep MS ...              waits MS milliseconds (splash, browser)
 //   spawn MS                  starts "sleep MS" of itself, then waits MS
 //   adopt|orphan EXE MS       starts EXE "sleep MS", then waits MS (adopt) or ends
@@ -123,6 +124,7 @@ int main(int argc, char** argv) {
         RunWebParent(argv[2], conf);
     }
     if (first.rfind("--defaults-file=", 0) == 0 && argc > 2) {
+        if (Read(first.substr(16)).find("ExitAtOnce") != std::string::npos) return 1;
         Listen("127.0.0.1", std::stoi(std::string(argv[2]).substr(7)));
         standin::OnStopRequest("MySQLShutdown" + Pid(), [] {});
         Sleep(INFINITE);

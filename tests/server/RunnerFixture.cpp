@@ -39,7 +39,9 @@ std::vector<std::string> StopNotes(const std::string& exe) {
     std::vector<std::string> notes;
     for (std::string line; std::getline(lines, line);) {
         const size_t tab = line.find('\t');
-        if (tab != std::string::npos) notes.push_back(line.substr(tab + 1, line.find('\t', tab + 1) - tab - 1));
+        const std::string key =
+            tab == std::string::npos ? "" : line.substr(tab + 1, line.find('\t', tab + 1) - tab - 1);
+        if (key.starts_with("stop")) notes.push_back(key);
     }
     return notes;
 }

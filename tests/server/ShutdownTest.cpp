@@ -6,6 +6,7 @@
 #include "tools/HeldProcessChecks.h"
 #include "tools/RecycledIds.h"
 #include "util/ShellKit.h"
+#include "util/Text.h"
 
 namespace {
 
@@ -15,6 +16,9 @@ const std::vector<std::string> AskedAndIgnored = {"stop-asked", "stop-ignored"};
 TChildProcess StartFake(const std::string& parameters) {
     return StartChildProcess(FakeServerPath(), parameters, SW_HIDE, "");
 }
+
+// The database stand-in of the end-to-end runs, which can start as MySQL 8 does.
+std::string StandinMysqldPath() { return ReplaceText("Z:" STANDIN_MYSQLD_EXE, "/", "\\", false); }
 
 }  // namespace
 
@@ -69,23 +73,39 @@ TEST_CASE("the servers, what they start, and the splash run in a job that ends t
 
 TEST_CASE("shutdown kills what it holds, never a later owner of an id of something that ended") {
     Distribution distribution(false);
-    distribution.AddFile("bin\\apache\\httpd.conf", "ExitAtOnce\n");  // a web server that ends at start-up
     TFakeWindow window;
     window.FormCreate();
     REQUIRE(window.Started);
     window.CloseSplashWhenDue(true);  // the first page completed
+    KillProcessTree(window.ApacheProcess);  // a web server that died during the run
     window.BrowserProcess = StartFake("sleep 10");
     for (const TChildProcess* ended : {&window.SplashProcess, &window.ApacheProcess, &window.BrowserProcess})
         REQUIRE(WaitUntilEnded(*ended));
+    REQUIRE((window.ApacheProcesses.size() == 2 && WaitUntilEnded(window.ApacheProcesses[1])));
 
     TChildProcess newcomer = StartFake("sleep 60000");
     {
-        TRecycledIds recycled({window.SplashProcess.Id(), window.ApacheProcess.Id(), window.BrowserProcess.Id()},
+        TRecycledIds recycled({window.SplashProcess.Id(), window.ApacheProcesses[0].Id(),
+                               window.ApacheProcesses[1].Id(), window.BrowserProcess.Id()},
                               newcomer.Id());
         CHECK_THROWS_AS(window.Quit(), ProcessEnded);
     }
     CHECK(newcomer.Running());
     newcomer.Kill();
+}
+
+TEST_CASE("MySQL 8's monitor: its child is asked through the monitor's event, and at the limit both are killed") {
+    Distribution distribution;
+    REQUIRE(CopyFileA(StandinMysqldPath().c_str(), distribution.MySqlExe().c_str(), FALSE));
+    distribution.AddFile("bin\\mysql\\share\\english\\errmsg.sys");
+    SetStopBehaviour(distribution.MySqlExe(), "Monitor=1\r\nIgnoreStop=1\r\n");
+    TFakeWindow window;
+    window.ServerStopWaitLimitMs = 2000;
+    window.FormCreate();
+    REQUIRE(WaitUntil([&] { return HoldDescendants(window.MySqlProcess).size() == 1; }));
+    CHECK(MillisecondsOf(&TRunner::Quit, window) >= window.ServerStopWaitLimitMs - 100);
+    CHECK(StopNotes(distribution.MySqlExe()) == AskedAndIgnored);  // the child heard its monitor's event
+    CHECK(NoProcessRuns(distribution.MySqlExe()));  // the job still stands: the stop's own kill
 }
 
 TEST_CASE("a web-server child that appears after start-up stopped looking is ended at shutdown") {

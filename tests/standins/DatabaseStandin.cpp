@@ -3,7 +3,14 @@
 // listens there until it is asked to stop or killed. Each client gets one
 // greeting line. A narrow-character program like the real one, it ends as
 // mysqld does when the defaults file, the data folder or the language folder
-// it was given is not there.
+// it was given is not there. "ListenAfterMs=n" in its settings (StandinStop.h)
+// has it listen, and take requests to stop, only n ms after its start, as a
+// server recovering its data would; it notes "listening" with the time
+// (SystemTicks) just before it does. "Monitor=1" makes it start as MySQL 8.0
+// does on Windows: a monitor (noted "monitor", with its child's id) that
+// starts the same program with the same command line and its own id in
+// MYSQLD_PARENT_PID, and ends with the child's exit code; the child serves
+// and listens for "mysqld<monitor id>_shutdown".
 #include <windows.h>
 
 #include <string>
@@ -16,6 +23,8 @@ namespace {
 
 constexpr int ExitCannotListen = 1;
 constexpr int ExitBadSettings = 1;
+constexpr int ExitNoChild = 1;
+constexpr char ParentIdVariable[] = "MYSQLD_PARENT_PID";
 
 std::string ValueOf(const std::string& arg, const std::string& prefix) {
     return arg.compare(0, prefix.size(), prefix) == 0 ? arg.substr(prefix.size()) : std::string();
@@ -54,15 +63,42 @@ TSettings ReadSettings() {
     return settings;
 }
 
+int RunMonitor() {
+    const std::string id = std::to_string(GetCurrentProcessId());
+    SetEnvironmentVariableA(ParentIdVariable, id.c_str());
+    char program[MAX_PATH] = "";
+    GetModuleFileNameA(nullptr, program, MAX_PATH);
+    std::string commandLine = GetCommandLineA();
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION child{};
+    if (!CreateProcessA(program, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &child))
+        return ExitNoChild;
+    UniqueHandle process(child.hProcess), thread(child.hThread);
+    standin::Note("monitor", std::to_string(child.dwProcessId));
+    WaitForSingleObject(process.Get(), INFINITE);
+    DWORD code = ExitNoChild;
+    GetExitCodeProcess(process.Get(), &code);
+    return static_cast<int>(code);
+}
+
+std::string StopEventName() {
+    const std::string monitor = standin::ansi::Env(ParentIdVariable);
+    return monitor.empty() ? "MySQLShutdown" + std::to_string(GetCurrentProcessId()) : "mysqld" + monitor + "_shutdown";
+}
+
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    if (standin::Setting("Monitor") && standin::ansi::Env(ParentIdVariable).empty()) return RunMonitor();
     const TSettings settings = ReadSettings();
     if (!settings.Usable) return ExitBadSettings;
     standin::TWinsock winsock;
+    standin::WaitSinceStart(standin::Setting("ListenAfterMs"));
+    standin::Note("listening", std::to_string(standin::SystemTicks()));
     UniqueSocket listener = standin::ListenOn(settings.Host, settings.Port);
     if (!listener) return ExitCannotListen;
-    standin::OnStopRequest("MySQLShutdown" + std::to_string(GetCurrentProcessId()), [] {});
+    standin::OnStopRequest(StopEventName(), [] {});
     for (;;) {
         UniqueSocket client(accept(listener.Get(), nullptr, nullptr));
         if (client) standin::SendAll(client.Get(), "mysqld stand-in ready\n");
