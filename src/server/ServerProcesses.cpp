@@ -12,8 +12,6 @@
 
 namespace {
 
-const char ServerFileVersion[] = "8.72";
-
 // Short 8.3 form of a file beside the servers; empty when the file is missing.
 std::string ShortPathInBin(const std::string& binDir, const std::string& name) {
     return TShellKit::GetShortPath(TShellKit::ExpandAppRelative(binDir + "\\apache\\" + name));

@@ -3,6 +3,7 @@
 #include <shlobj.h>
 
 #include "util/Handles.h"
+#include "util/RunnerRules.h"
 #include "util/ShellKit.h"
 #include "util/Text.h"
 #include "util/Utf.h"
@@ -106,7 +107,7 @@ std::string TShellKit::GetLoginName() {
 }
 
 std::string TShellKit::GetWorkDir() {
-    const std::string dir = GetCommonAppDataDir() + "\\" + Md5Hex(GetLoginName() + "\\" + GetExeFileName());
+    const std::string dir = GetCommonAppDataDir() + "\\" + WorkFolderName(GetLoginName(), '\\', GetExeFileName());
     ForceDirectories(dir);
     return dir;
 }

@@ -1,0 +1,44 @@
+// The Linux runner's entry: GTK up, start-up, then GTK's main loop until
+// the runner quits (the process ends inside Quit).
+#include <gtk/gtk.h>
+
+#include <cstdlib>
+#include <memory>
+
+#include "server/linux/Runner.h"
+#if __has_include("shell/linux/MainForm.h")
+#include "shell/linux/MainForm.h"
+#define VADROME_HAS_MAIN_FORM 1
+#endif
+
+namespace {
+
+// VADROME_WINDOWLESS=1: the servers and the site without a window, for
+// figures of the server side alone and for machines without a display.
+bool Windowless() {
+    const char* value = std::getenv("VADROME_WINDOWLESS");
+    return value && value[0] == '1';
+}
+
+std::unique_ptr<TRunner> CreateRunner(bool windowless) {
+#ifdef VADROME_HAS_MAIN_FORM
+    if (!windowless) return std::make_unique<TfrmMain>();
+#endif
+    (void)windowless;
+    return std::make_unique<TRunner>();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const bool windowless = Windowless();
+    if (!windowless && !gtk_init_check(&argc, &argv)) {
+        std::fputs("vadrome: no display to show the window on (set DISPLAY or WAYLAND_DISPLAY)\n", stderr);
+        return 1;
+    }
+    std::unique_ptr<TRunner> runner = CreateRunner(windowless);
+    runner->FormCreate();
+    GMainLoop* loop = g_main_loop_new(nullptr, FALSE);
+    g_main_loop_run(loop);  // left only through Quit, which ends the process
+    runner->Quit();
+}

@@ -1,0 +1,270 @@
+// The runner's start-up: one runner per work folder, settings, servers, then
+// the site in an external browser or in our own window.
+#include <glib-unix.h>
+#include <glib.h>
+#include <sys/file.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+
+#include <cstdio>
+#include <cstring>
+
+#include "server/Product.h"
+#include "server/ServerText.h"
+#include "server/linux/Runner.h"
+#include "util/Errors.h"
+#include "util/Guard.h"
+#include "util/IniText.h"
+#include "util/RunnerRules.h"
+#include "util/linux/Clock.h"
+#include "util/linux/Files.h"
+#include "util/linux/Net.h"
+
+namespace {
+
+constexpr int RelaunchShowBase = 6000;
+constexpr int ShowNormal = 1;
+constexpr unsigned BrowserPollMs = 330;
+
+// Runs one unguarded step; a failure names the step it came from.
+template <class F>
+void NamedStep(const std::string& what, F&& step) {
+    try {
+        step();
+    } catch (const std::exception& error) {
+        throw Exception(what + ": " + error.what());
+    }
+}
+
+sockaddr_un SocketAddress(const std::string& path) {
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    if (path.size() >= sizeof(address.sun_path)) throw Exception("The path " + path + " is too long for a socket");
+    std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
+    return address;
+}
+
+}  // namespace
+
+// GLib's callbacks, turned back into the runner's handlers.
+struct TRunnerEvents {
+    static gboolean SecondStart(gint, GIOCondition, gpointer runner) {
+        static_cast<TRunner*>(runner)->OnSecondStart();
+        return G_SOURCE_CONTINUE;
+    }
+    // Asked to stop (the session ends, kill's default): the servers stop cleanly too.
+    static gboolean StopSignal(gpointer runner) { static_cast<TRunner*>(runner)->Quit(); }
+};
+
+TRunner::TRunner() = default;
+TRunner::~TRunner() {
+    if (instanceWatch_) g_source_remove(instanceWatch_);
+}
+
+void TRunner::ShowMessage(const std::string& text, const std::string& caption, bool /*error*/) {
+    std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
+}
+
+// No relaunch on Linux carries a show command: a normal start unless the window says otherwise.
+int TRunner::StartupShowCommand() { return RelaunchShowBase + ShowNormal; }
+
+void TRunner::ProcessMessagesAndSleep(unsigned milliseconds) {
+    bool due = milliseconds == 0;
+    const guint timer = due ? 0 : g_timeout_add(milliseconds, [](gpointer flag) {
+        *static_cast<bool*>(flag) = true;
+        return G_SOURCE_REMOVE;
+    }, &due);
+    while (g_main_context_pending(nullptr)) g_main_context_iteration(nullptr, FALSE);
+    while (!due) g_main_context_iteration(nullptr, TRUE);
+    (void)timer;
+}
+
+// The lock is held for the runner's life and dies with it, however it ends.
+bool TRunner::EnsureSingleInstance() {
+    const std::string lockPath = WorkDir + "/runner.lock";
+    instanceLock_ = UniqueFd(::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600));
+    if (!instanceLock_) throw Exception("The lock " + lockPath + " could not be opened: " + std::strerror(errno));
+    if (::flock(instanceLock_.Get(), LOCK_EX | LOCK_NB) == 0) return true;
+    // The first runner brings its window to the front; we touch nothing.
+    const sockaddr_un address = SocketAddress(WorkDir + "/runner.sock");
+    UniqueFd client(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
+    const bool told = client &&
+                      ::connect(client.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof(address)) == 0 &&
+                      ::write(client.Get(), "F", 1) == 1;
+    if (!told) ShowMessage("An instance of this application is already running!", "Error", true);
+    return false;
+}
+
+void TRunner::ListenForSecondStarts() {
+    const std::string path = WorkDir + "/runner.sock";
+    const sockaddr_un address = SocketAddress(path);
+    ::unlink(path.c_str());  // a gone runner's; we hold the lock
+    UniqueFd listener(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
+    if (!listener || ::bind(listener.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof(address)) != 0 ||
+        ::listen(listener.Get(), 4) != 0)
+        return;
+    instanceSocket_ = std::move(listener);
+    instanceWatch_ = g_unix_fd_add(instanceSocket_.Get(), G_IO_IN, TRunnerEvents::SecondStart, this);
+}
+
+void TRunner::OnSecondStart() {
+    UniqueFd connection(::accept4(instanceSocket_.Get(), nullptr, nullptr, SOCK_CLOEXEC));
+    if (connection) Guarded([&] { BringApplicationToFront(); });
+}
+
+void TRunner::ReportStartUpFailure(const std::string& reason) {
+    Guarded([&] { CloseSplash(); });
+    // Nothing of ours may run while the message waits for the user.
+    Guarded([&] { StopServers(); });
+    ShowMessage(ProductTitle + " could not start.\n\n" + WithFinalPeriod(reason), ProductTitle, true);
+    Quit();
+}
+
+void TRunner::PrepareSettings() {
+    NamedStep("Config.ini could not be written to the work folder " + WorkDir,
+              [&] { ConfigIniPath = ExtractConfigFile(); });
+    NamedStep("Brand.ini could not be prepared in the work folder " + WorkDir,
+              [&] { BrandIniPath = GetBrandIniPath(); });
+    ProductTitle = TitleFromSetting(ReadConfigValue("title"));
+    SetCaption(ProductTitle);
+    PrepareMaximizedStart();
+}
+
+void TRunner::StartServers() {
+    SplashProcess = StartSplashProcess();
+    BinDir = ResolveBinDir();
+    SetEnvironmentSecond();
+    NamedStep("The database server could not be started", [&] { StartDatabaseServer(); });
+    NamedStep("php.ini could not be written", [&] { WritePhpIni(); });
+    NamedStep("The web server's port could not be chosen", [&] { ChooseWebPort(); });
+    NamedStep("The web server could not be started", [&] { StartWebServer(); });
+}
+
+void TRunner::FormCreate() {
+    try {
+        AppDir = LinuxFiles::DirectoryOf(LinuxFiles::ExeFileName());
+        WorkDir = LinuxFiles::StateHome() + "/vadrome/" + WorkFolderName(LinuxFiles::LoginName(), '/', LinuxFiles::ExeFileName());
+        LinuxFiles::EnsurePrivateFolder(WorkDir);
+    } catch (const std::exception& error) {
+        ShowMessage(ProductTitle + " could not start.\n\n" + WithFinalPeriod(error.what()), ProductTitle, true);
+        Terminate();
+    }
+    if (!Guarded([&] {
+            if (!EnsureSingleInstance()) Terminate();
+        }))
+        Terminate();
+    ListenForSecondStarts();
+    g_unix_signal_add(SIGTERM, TRunnerEvents::StopSignal, this);
+    g_unix_signal_add(SIGINT, TRunnerEvents::StopSignal, this);
+    g_unix_signal_add(SIGHUP, TRunnerEvents::StopSignal, this);
+    SetEnvironmentFirst();
+    Started = false;
+    // Whatever fails from here on has started processes that must not outlive it.
+    try {
+        EndLeftovers();
+        PrepareSettings();
+        StartServers();
+        BuildWindow();
+        WaitForWebServer();
+        WaitForDatabaseServer();
+        OpenHomePage(HomeAddress(WebPort));
+        if (ReadBrowserIni()) RunExternalBrowser();
+        RunOwnBrowser();
+    } catch (const std::exception& error) {
+        ReportStartUpFailure(error.what());
+    }
+}
+
+void TRunner::OpenHomePage(const std::string& url) {
+    NamedStep("The site could not be opened at " + url, [&] { NavigateTo(url); });
+}
+
+bool TRunner::ReadBrowserIni() {
+    BrowserIniPath = BinDir + "/Browser.ini";
+    if (!LinuxFiles::FileExists(BrowserIniPath)) return false;
+    const std::string text = LinuxFiles::ReadFile(BrowserIniPath);
+    BrowserPath = ExpandBrowserPath(ReadIniText(text, "Browser", "BrowserPath"), BinDir);
+    BrowserParameters =
+        ExpandBrowserParameters(ReadIniText(text, "Browser", "Parameters"), BinDir, HomeAddress(WebPort));
+    // No program named: the user's own browser, through the desktop.
+    if (BrowserPath.empty()) return true;
+    if (BrowserPath.front() != '/') BrowserPath = AppDir + "/" + BrowserPath;
+    return LinuxFiles::FileExists(BrowserPath);
+}
+
+// The browser is ours to wait for: it ends the runner when it ends. Through
+// xdg-open the browser is the desktop's, and the runner stays until it is
+// asked to stop (a signal or the session's end).
+void TRunner::RunExternalBrowser() {
+    SetShowMainFormOnStart(false);
+    TSpawnOptions options;
+    options.OwnProcessGroup = false;
+    options.EndWithParent = false;  // the user's browser is the user's
+    if (BrowserPath.empty()) {
+        options.Arguments = {"/usr/bin/xdg-open", HomeAddress(WebPort)};
+    } else {
+        options.Arguments = {BrowserPath};
+        gchar** argv = nullptr;
+        if (!BrowserParameters.empty() && g_shell_parse_argv(BrowserParameters.c_str(), nullptr, &argv, nullptr)) {
+            for (gchar** argument = argv; *argument; ++argument) options.Arguments.push_back(*argument);
+            g_strfreev(argv);
+        }
+    }
+    BrowserProcess = SpawnChild(options);
+    const int splashSeconds = ParseSplashSeconds(ReadIniText(LinuxFiles::ReadFile(BrowserIniPath), "Browser", "SplashTime"));
+    if (splashSeconds > 0)
+        StartTimer1(static_cast<unsigned>(splashSeconds) * 1000);
+    else
+        Guarded([&] { CloseSplash(); });
+    Started = true;
+    while (BrowserProcess.Running()) ProcessMessagesAndSleep(BrowserPollMs);
+    if (BrowserPath.empty())
+        for (;;) ProcessMessagesAndSleep(60000);
+    Quit();
+}
+
+void TRunner::RunOwnBrowser() {
+    FavoritesFile = BuildFavoritesMenu();
+    Guarded([&] {
+        ScriptErrorsSilent = IsSwitchOn(LinuxFiles::FileExists(BrowserIniPath)
+                                            ? ReadIniText(LinuxFiles::ReadFile(BrowserIniPath), "Other",
+                                                          "DisableJavaScriptErrorDialogs")
+                                            : "");
+        SetBrowserSilent(ScriptErrorsSilent);
+    });
+    SetSettingsItemEnabled(true);
+    if (IsSwitchOn(ReadConfigValue("brand"))) ApplyBrandLayout();
+    SetHomeHint(HomeAddress(WebPort) + " (Alt+Home)");
+    TrayIconEnabled = IsSwitchOn(ReadConfigValue("trayicon"));
+    ShowToolbar = IsSwitchOn(ReadConfigValue("toolbar"));
+    ShowStatusBar = IsSwitchOn(ReadConfigValue("statusbar"));
+    ShowCustomizeButton = IsSwitchOn(ReadConfigValue("customizebutton"));
+    if (!ShowCustomizeButton) HideCustomizeButton();
+    SetBarsVisible(ShowToolbar, ShowStatusBar);
+    const std::string home = HomeAddress(WebPort);
+    SetAddressText(home);
+    if (IsSwitchOn(ReadConfigValue("fullscreen"))) EnterFullScreen();
+    ApplyStartState();
+    if (TrayIconEnabled) Guarded([&] { ShowTrayIcon(true); });
+    if (SplashProcess.Running()) {
+        splashCloseDeadline_ = MonotonicMs() + SplashCloseLimitMs;
+        StartSplashCloseTimer();
+    }
+    Started = true;
+}
+
+void TRunner::ApplyStartState() {
+    if (!IsHiddenStartCommand(StartupShowCommand())) {
+        ShowMainForm();
+        BringApplicationToFront();
+        return;
+    }
+    // Asked to start hidden or minimized: to the tray when there is one.
+    if (TrayIconEnabled) {
+        SetShowMainFormOnStart(false);
+    } else {
+        MinimizeMainWindow();
+        ShowMainForm();
+    }
+    Guarded([&] { CloseSplash(); });
+}
