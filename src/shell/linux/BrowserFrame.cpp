@@ -126,6 +126,7 @@ void TBrowserFrame::BuildComponents() {
     StatusBar1 = CreateStatusBar();
     gtk_box_pack_end(GTK_BOX(layout_), StatusBar1, FALSE, FALSE, 0);
     gtk_widget_show_all(layout_);
+    WebBrowser1ProgressChange(0, ProgressMaximum);  // the bar waits, hidden, for the first load
     CreateActions();
     ConnectWebView();
 }
@@ -398,9 +399,6 @@ void TBrowserFrame::SetBarsVisible(bool coolBar, bool statusBar) {
     gtk_widget_set_visible(CoolBar1, coolBar);
     gtk_widget_set_visible(StatusBar1, statusBar);
 }
-
-// The bar lives in its panel from the start; here it waits, hidden, for the first load.
-void TBrowserFrame::MoveProgressBarIntoStatusBar() { WebBrowser1ProgressChange(0, ProgressMaximum); }
 
 void TBrowserFrame::SetAddressText(const std::string& text) {
     gtk_entry_set_text(GTK_ENTRY(gtk_bin_get_child(GTK_BIN(cboAddress))), text.c_str());

@@ -92,7 +92,6 @@ public:
     // Set-up shared by both kinds (the main window's start-up calls them too)
     virtual void SetHomeHint(const std::string& hint);
     virtual void SetBarsVisible(bool coolBar, bool statusBar);
-    virtual void MoveProgressBarIntoStatusBar();
     virtual void SetAddressText(const std::string& text);
 
     // The web view's commands, as the Windows control numbers them.
