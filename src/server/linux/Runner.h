@@ -106,6 +106,7 @@ private:
     void StartDatabaseServer();
     void ChooseWebPort();
     void StartWebServer();
+    void CheckWebServerProgram();
     void WaitForWebServer();
     void WaitForDatabaseServer();
     void CheckServerAlive(TChildProcess& server, const std::string& name, const std::string& log);

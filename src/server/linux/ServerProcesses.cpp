@@ -36,6 +36,14 @@ bool HasArgument(const TArguments& arguments, const std::string& wanted) {
 
 std::string TRunner::ResolveBinDir() { return AppDir + "/bin"; }
 
+// Looked at before anything starts: without a web server there is no site.
+void TRunner::CheckWebServerProgram() {
+    ApacheExePath = BinDir + "/apache/httpd";
+    ApacheLogPath = WorkDir + "/httpd.log";
+    if (!LinuxFiles::FileExists(ApacheExePath))
+        throw Exception("The web server program " + ApacheExePath + " is missing");
+}
+
 void TRunner::SetEnvironmentFirst() {
     ::setenv("PHPRC", WorkDir.c_str(), 1);
     ::setenv("SERVER_FILENAME", LinuxFiles::ExeFileName().c_str(), 1);
@@ -96,10 +104,6 @@ void TRunner::ChooseWebPort() {
 
 void TRunner::StartWebServer() {
     HttpdConfPath = WriteHttpdConf();
-    ApacheExePath = BinDir + "/apache/httpd";
-    ApacheLogPath = WorkDir + "/httpd.log";
-    if (!LinuxFiles::FileExists(ApacheExePath))
-        throw Exception("The web server program " + ApacheExePath + " is missing");
     TSpawnOptions options;
     options.Arguments = {ApacheExePath};
     for (const std::string& argument : ApacheArguments(HttpdConfPath)) options.Arguments.push_back(argument);

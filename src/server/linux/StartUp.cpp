@@ -134,6 +134,7 @@ void TRunner::StartServers() {
     SplashProcess = StartSplashProcess();
     BinDir = ResolveBinDir();
     SetEnvironmentSecond();
+    CheckWebServerProgram();
     NamedStep("The database server could not be started", [&] { StartDatabaseServer(); });
     NamedStep("php.ini could not be written", [&] { WritePhpIni(); });
     NamedStep("The web server's port could not be chosen", [&] { ChooseWebPort(); });

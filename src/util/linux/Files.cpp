@@ -87,9 +87,16 @@ bool DirectoryExists(const std::string& path) {
 std::string ReadFile(const std::string& path) {
     UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
     if (!fd) ThrowFileError("Unable to open", path);
-    struct stat info{};
-    if (::fstat(fd.Get(), &info) != 0) ThrowFileError("Unable to read", path);
-    return ReadRange(fd.Get(), 0, static_cast<size_t>(info.st_size), path);
+    // Read to the end: files of /proc report no size.
+    std::string bytes;
+    char buffer[65536];
+    for (;;) {
+        const ssize_t got = ::read(fd.Get(), buffer, sizeof(buffer));
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) ThrowFileError("Unable to read", path);
+        if (got == 0) return bytes;
+        bytes.append(buffer, static_cast<size_t>(got));
+    }
 }
 
 void WriteFileReplacing(const std::string& path, const std::string& bytes, unsigned mode) {

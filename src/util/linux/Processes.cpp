@@ -51,14 +51,14 @@ TArguments ProcessArguments(pid_t pid) {
     return arguments;
 }
 
-std::vector<THeldProcess> HoldProcessesWhere(const std::function<bool(const TArguments&)>& matches) {
+std::vector<THeldProcess> HoldProcessesWhere(const std::function<bool(const TArguments&)>& matches, bool anyUser) {
     std::vector<THeldProcess> held;
     const std::unique_ptr<DIR, int (*)(DIR*)> proc(::opendir("/proc"), ::closedir);
     if (!proc) return held;
     while (const dirent* entry = ::readdir(proc.get())) {
         char* end = nullptr;
         const long pid = std::strtol(entry->d_name, &end, 10);
-        if (pid <= 0 || *end != '\0' || pid == ::getpid() || !OwnedByUs(pid)) continue;
+        if (pid <= 0 || *end != '\0' || pid == ::getpid() || (!anyUser && !OwnedByUs(pid))) continue;
         if (!matches(ProcessArguments(pid))) continue;
         UniqueFd pidfd(static_cast<int>(::syscall(SYS_pidfd_open, static_cast<pid_t>(pid), 0)));
         // Looked at again once held: the id may have passed to another process in between.

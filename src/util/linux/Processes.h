@@ -25,7 +25,9 @@ using TArguments = std::vector<std::string>;
 
 // The command line of a process; empty when it is gone or not readable.
 TArguments ProcessArguments(pid_t pid);
-// Every process of our user, other than ours, whose command line matches.
-std::vector<THeldProcess> HoldProcessesWhere(const std::function<bool(const TArguments&)>& matches);
+// Every process other than ours whose command line matches; of our user
+// only, unless asked (a web server started as root has children of another).
+std::vector<THeldProcess> HoldProcessesWhere(const std::function<bool(const TArguments&)>& matches,
+                                             bool anyUser = false);
 // SIGTERM to each, up to limitMs to end, then SIGKILL to what still runs.
 void EndHeldProcesses(const std::vector<THeldProcess>& processes, unsigned limitMs);

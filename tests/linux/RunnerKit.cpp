@@ -1,0 +1,102 @@
+#include "RunnerKit.h"
+
+#include <signal.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <memory>
+#include <regex>
+#include <thread>
+
+#include "util/IniText.h"
+#include "util/RunnerRules.h"
+#include "util/linux/Files.h"
+
+namespace {
+
+void Shell(const std::string& command) {
+    if (std::system(command.c_str()) != 0) throw std::runtime_error("failed: " + command);
+}
+
+std::string Quoted(const std::string& text) { return "'" + text + "'"; }
+
+}  // namespace
+
+TSite::TSite(const std::string& name) {
+    Root = "/tmp/vadrome linux e2e " + std::to_string(::getpid());
+    Dir = Root + "/Mein Gästebuch " + name;
+    Exe = Dir + "/vadrome";
+    Shell("mkdir -p " + Quoted(Root) + " && cp -a " + Quoted(std::getenv("VADROME_LINUX_DEMO")) + " " + Quoted(Dir));
+    ::setenv("XDG_STATE_HOME", (Root + "/state").c_str(), 1);
+    Work = Root + "/state/vadrome/" + WorkFolderName(LinuxFiles::LoginName(), '/', Exe);
+}
+
+TSite::~TSite() {
+    for (const THeldProcess& server : Servers()) server.Signal(SIGKILL);
+    (void)std::system(("rm -rf " + Quoted(Dir)).c_str());
+}
+
+TChildProcess TSite::Start(bool windowless) const {
+    if (windowless || !std::getenv("DISPLAY")) ::setenv("VADROME_WINDOWLESS", "1", 1);
+    else ::unsetenv("VADROME_WINDOWLESS");
+    TSpawnOptions options;
+    options.Arguments = {Exe};
+    options.OutputPath = Root + "/runner.log";
+    return SpawnChild(options);
+}
+
+std::string TSite::WorkFile(const std::string& name) const {
+    const std::string path = Work + "/" + name;
+    return LinuxFiles::FileExists(path) ? LinuxFiles::ReadFile(path) : "";
+}
+
+int TSite::WebPort() const {
+    std::smatch match;
+    const std::string conf = WorkFile("httpd.conf");
+    return std::regex_search(conf, match, std::regex(R"(\nListen [0-9.]+:([0-9]+))")) ? std::stoi(match[1]) : -1;
+}
+
+int TSite::DatabasePort() const { return std::atoi(ReadIniText(WorkFile("my.ini"), "mysqld", "port").c_str()); }
+
+std::vector<THeldProcess> TSite::Servers() const {
+    return HoldProcessesWhere([&](const TArguments& arguments) {
+        for (const std::string& argument : arguments)
+            if (argument.find(Work) != std::string::npos) return true;
+        return false;
+    }, true);
+}
+
+std::string TSite::WaitForHomePage(unsigned limitMs) const {
+    std::string page;
+    WaitUntil(limitMs, [&] {
+        page = WebPort() > 0 ? Curl(Home() + "/") : "";
+        return page.find("MariaDB") != std::string::npos;
+    });
+    return page.find("MariaDB") != std::string::npos ? page : "";
+}
+
+std::string Curl(const std::string& arguments) {
+    const std::unique_ptr<FILE, int (*)(FILE*)> pipe(::popen(("curl -s -m 20 " + arguments).c_str(), "r"), ::pclose);
+    std::string output;
+    char buffer[4096];
+    while (pipe && std::fgets(buffer, sizeof(buffer), pipe.get())) output += buffer;
+    return output;
+}
+
+bool WaitUntil(unsigned limitMs, const std::function<bool()>& done) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(limitMs);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() >= deadline) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return true;
+}
+
+long long Count(const std::string& text, const std::string& part) {
+    long long count = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
+    return count;
+}
