@@ -1,0 +1,450 @@
+#include "shell/linux/BrowserFrame.h"
+
+#include <cmath>
+
+#include "server/Product.h"
+#include "shell/BrowserRules.h"
+#include "shell/linux/MessageDialog.h"
+#include "util/Text.h"
+
+namespace {
+
+const int DesignClientWidth = 632, DesignClientHeight = 453;
+const int ProgressMaximum = 100;
+const int StatusBarPadding = 2, StatusTextMargin = 6;
+const int RowSpacing = 6;
+
+GdkModifierType ShortCutModifiers(guint state) {
+    return GdkModifierType(state & gtk_accelerator_get_default_mod_mask());
+}
+
+// What the Windows control would make of a typed address: no scheme means the web.
+std::string NavigableAddress(const std::string& text) {
+    if (text.empty() || g_uri_peek_scheme(text.c_str())) return text;
+    return "http://" + text;
+}
+
+}  // namespace
+
+// One static trampoline per signal: the form back from user data, then its
+// named handler, with nothing thrown getting past the edge.
+struct TFrameSignals {
+    static TBrowserFrame& Form(gpointer self) { return *static_cast<TBrowserFrame*>(self); }
+    template <class F>
+    static void Run(gpointer self, F&& handler) {
+        AtCallbackEdge(Form(self).Handle(), std::forward<F>(handler));
+    }
+
+    static gboolean DeleteEvent(GtkWidget*, GdkEvent*, gpointer self) {
+        Run(self, [&] { Form(self).FormClose(); });
+        return TRUE;  // the form decides; the window is never destroyed behind its back
+    }
+    static gboolean KeyPressBeforeFocus(GtkWidget*, GdkEventKey* key, gpointer self) {
+        bool handled = false;
+        Run(self, [&] { handled = Form(self).FormKeyDown(*key, TKeyOrder::BeforeFocus); });
+        return handled;
+    }
+    static gboolean KeyPressAfterFocus(GtkWidget*, GdkEventKey* key, gpointer self) {
+        bool handled = false;
+        Run(self, [&] { handled = Form(self).FormKeyDown(*key, TKeyOrder::AfterFocus); });
+        return handled;
+    }
+    static void BackClicked(GtkToolButton*, gpointer self) { Run(self, [&] { Form(self).btnBackClick(); }); }
+    static void ForwardClicked(GtkToolButton*, gpointer self) { Run(self, [&] { Form(self).btnForwardClick(); }); }
+    static void RefreshClicked(GtkToolButton*, gpointer self) { Run(self, [&] { Form(self).btnRefreshClick(); }); }
+    static void StopClicked(GtkToolButton*, gpointer self) { Run(self, [&] { Form(self).btnStopClick(); }); }
+    static void HomeClicked(GtkToolButton*, gpointer self) { Run(self, [&] { Form(self).btnHomeClick(); }); }
+    static void BrandClicked(GtkToolButton*, gpointer self) { Run(self, [&] { Form(self).btnBrandClick(); }); }
+    static void GoClicked(GtkButton*, gpointer self) { Run(self, [&] { Form(self).btnGoClick(); }); }
+    static gboolean AddressKeyPress(GtkWidget*, GdkEventKey* key, gpointer self) {
+        bool handled = false;
+        Run(self, [&] { handled = Form(self).cboAddressKeyDown(key->keyval); });
+        return handled;
+    }
+    static void AddressChanged(GtkComboBox* combo, gpointer self) {
+        if (Form(self).selectingAddress_) return;
+        if (gtk_combo_box_get_active(combo) >= 0)
+            Run(self, [&] { Form(self).cboAddressClick(); });  // picked from the list
+        else
+            Run(self, [&] { Form(self).cboAddressChange(); });
+    }
+    // The wheel over the box would otherwise walk the history, loading each page.
+    static gboolean AddressScroll(GtkWidget*, GdkEvent*, gpointer) { return TRUE; }
+
+    static void LoadChanged(WebKitWebView*, WebKitLoadEvent event, gpointer self) {
+        Run(self, [&] { Form(self).WebViewLoadChanged(event); });
+    }
+    static void TitleNotify(GObject*, GParamSpec*, gpointer self) { Run(self, [&] { Form(self).WebViewTitleNotify(); }); }
+    static void ProgressNotify(GObject*, GParamSpec*, gpointer self) {
+        Run(self, [&] { Form(self).WebViewProgressNotify(); });
+    }
+    static void LoadingNotify(GObject*, GParamSpec*, gpointer self) {
+        Run(self, [&] { Form(self).WebViewLoadingNotify(); });
+    }
+    static void HistoryChanged(WebKitBackForwardList*, WebKitBackForwardListItem*, gpointer, gpointer self) {
+        Run(self, [&] { Form(self).WebViewHistoryChanged(); });
+    }
+    static void MouseTargetChanged(WebKitWebView*, WebKitHitTestResult* hit, guint, gpointer self) {
+        Run(self, [&] { Form(self).WebViewMouseTargetChanged(hit); });
+    }
+    static void Close(WebKitWebView*, gpointer self) { Run(self, [&] { Form(self).BrowserWindowClosed(); }); }
+};
+
+TBrowserFrame::TBrowserFrame(const TFrameDesign& design, const std::string& caption, TBuild build)
+    : design_(design), window_(GObjectPtr<GtkWidget>::RefSink(gtk_window_new(GTK_WINDOW_TOPLEVEL))) {
+    gtk_window_set_title(Handle(), caption.c_str());
+    gtk_window_set_default_size(Handle(), DesignClientWidth, DesignClientHeight);
+    layout_ = gtk_box_new(GTK_ORIENTATION_VERTICAL, 0);
+    gtk_container_add(GTK_CONTAINER(Handle()), layout_);
+    gtk_widget_show(layout_);
+    Connect(Handle(), "delete-event", G_CALLBACK(TFrameSignals::DeleteEvent));
+    Connect(Handle(), "key-press-event", G_CALLBACK(TFrameSignals::KeyPressBeforeFocus));
+    Connect(Handle(), "key-press-event", G_CALLBACK(TFrameSignals::KeyPressAfterFocus), true);
+    if (build == TBuild::Now) BuildComponents();
+}
+
+// No handler may reach this object once it is going: every connection goes
+// before the window and the web view inside it.
+TBrowserFrame::~TBrowserFrame() {
+    signals_.clear();
+    gtk_widget_destroy(window_.Get());
+}
+
+void TBrowserFrame::Connect(gpointer instance, const char* signal, GCallback callback, bool after) {
+    signals_.emplace_back(instance, signal, callback, this, after);
+}
+
+void TBrowserFrame::Show() { gtk_widget_show(window_.Get()); }
+
+// ---- components
+
+void TBrowserFrame::BuildComponents() {
+    CoolBar1 = CreateCoolBar();
+    gtk_box_pack_start(GTK_BOX(layout_), CoolBar1, FALSE, FALSE, 0);
+    WebBrowser1 = CreateWebView();
+    gtk_box_pack_start(GTK_BOX(layout_), GTK_WIDGET(WebBrowser1), TRUE, TRUE, 0);
+    StatusBar1 = CreateStatusBar();
+    gtk_box_pack_end(GTK_BOX(layout_), StatusBar1, FALSE, FALSE, 0);
+    gtk_widget_show_all(layout_);
+    WebBrowser1ProgressChange(0, ProgressMaximum);  // the bar waits, hidden, for the first load
+    CreateActions();
+    ConnectWebView();
+}
+
+WebKitWebView* TBrowserFrame::CreateWebView() { return WEBKIT_WEB_VIEW(webkit_web_view_new()); }
+
+GtkWidget* TBrowserFrame::CreateCoolBar() {
+    tlbToolbar = gtk_toolbar_new();
+    gtk_toolbar_set_style(GTK_TOOLBAR(tlbToolbar), GTK_TOOLBAR_BOTH);
+    gtk_toolbar_set_icon_size(GTK_TOOLBAR(tlbToolbar), GTK_ICON_SIZE_LARGE_TOOLBAR);
+    gtk_toolbar_set_show_arrow(GTK_TOOLBAR(tlbToolbar), FALSE);
+    btnBack = CreateToolButton("go-previous-symbolic", "Back", "Go back one page (Alt+Left Arrow)",
+                               G_CALLBACK(TFrameSignals::BackClicked));
+    btnForward = CreateToolButton("go-next-symbolic", "Forward", "Go forward one page (Alt+Right Arrow)",
+                                  G_CALLBACK(TFrameSignals::ForwardClicked));
+    btnRefresh = CreateToolButton("view-refresh-symbolic", "Refresh", "Reload current page (F5)",
+                                  G_CALLBACK(TFrameSignals::RefreshClicked));
+    btnStop = CreateToolButton("process-stop-symbolic", "Stop", "Stop loading this page (Esc)",
+                               G_CALLBACK(TFrameSignals::StopClicked));
+    btnHome = CreateToolButton("go-home-symbolic", "Home", nullptr, G_CALLBACK(TFrameSignals::HomeClicked));
+    if (design_.CustomizeButton) {
+        sepBrand = GTK_WIDGET(gtk_separator_tool_item_new());
+        gtk_toolbar_insert(GTK_TOOLBAR(tlbToolbar), GTK_TOOL_ITEM(sepBrand), -1);
+        btnBrand = CreateToolButton("preferences-desktop-appearance-symbolic", "Customize",
+                                    "Click here to open the Customize Window", G_CALLBACK(TFrameSignals::BrandClicked));
+    }
+
+    btnGo = gtk_button_new_with_label("Go");
+    gtk_button_set_image(GTK_BUTTON(btnGo), gtk_image_new_from_icon_name("go-jump-symbolic", GTK_ICON_SIZE_BUTTON));
+    gtk_button_set_always_show_image(GTK_BUTTON(btnGo), TRUE);
+    gtk_widget_set_tooltip_text(btnGo, "Go to the address in the Location Bar");
+    gtk_widget_set_valign(btnGo, GTK_ALIGN_CENTER);
+    Connect(btnGo, "clicked", G_CALLBACK(TFrameSignals::GoClicked));
+
+    pnlToolbar = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, RowSpacing);
+    gtk_widget_set_margin_end(pnlToolbar, RowSpacing);
+    gtk_box_pack_start(GTK_BOX(pnlToolbar), tlbToolbar, FALSE, FALSE, 0);
+    gtk_box_pack_start(GTK_BOX(pnlToolbar), CreateAddressBox(), TRUE, TRUE, 0);
+    gtk_box_pack_start(GTK_BOX(pnlToolbar), btnGo, FALSE, FALSE, 0);
+
+    GtkWidget* coolBar = gtk_box_new(GTK_ORIENTATION_VERTICAL, 0);
+    gtk_box_pack_start(GTK_BOX(coolBar), pnlToolbar, FALSE, FALSE, 0);
+    gtk_box_pack_start(GTK_BOX(coolBar), gtk_separator_new(GTK_ORIENTATION_HORIZONTAL), FALSE, FALSE, 0);
+    return coolBar;
+}
+
+GtkWidget* TBrowserFrame::CreateToolButton(const char* icon, const char* caption, const char* hint,
+                                           GCallback clicked) {
+    GtkToolItem* button = gtk_tool_button_new(gtk_image_new_from_icon_name(icon, GTK_ICON_SIZE_LARGE_TOOLBAR), caption);
+    if (hint) gtk_tool_item_set_tooltip_text(button, hint);
+    gtk_toolbar_insert(GTK_TOOLBAR(tlbToolbar), button, -1);
+    Connect(button, "clicked", clicked);
+    return GTK_WIDGET(button);
+}
+
+GtkWidget* TBrowserFrame::CreateAddressBox() {
+    cboAddress = gtk_combo_box_text_new_with_entry();
+    gtk_widget_set_valign(cboAddress, GTK_ALIGN_CENTER);
+    GtkEntry* entry = GTK_ENTRY(gtk_bin_get_child(GTK_BIN(cboAddress)));
+    gtk_entry_set_icon_from_icon_name(entry, GTK_ENTRY_ICON_PRIMARY, "text-html");
+    Connect(entry, "key-press-event", G_CALLBACK(TFrameSignals::AddressKeyPress));
+    Connect(cboAddress, "changed", G_CALLBACK(TFrameSignals::AddressChanged));
+    Connect(cboAddress, "scroll-event", G_CALLBACK(TFrameSignals::AddressScroll));
+    return cboAddress;
+}
+
+GtkWidget* TBrowserFrame::CreateStatusBar() {
+    lblStatusText = gtk_label_new(nullptr);
+    gtk_label_set_xalign(GTK_LABEL(lblStatusText), 0);
+    gtk_label_set_ellipsize(GTK_LABEL(lblStatusText), PANGO_ELLIPSIZE_END);
+    gtk_label_set_single_line_mode(GTK_LABEL(lblStatusText), TRUE);
+    gtk_widget_set_margin_start(lblStatusText, StatusTextMargin);
+
+    ProgressBar1 = gtk_progress_bar_new();
+    gtk_widget_set_valign(ProgressBar1, GTK_ALIGN_CENTER);
+    gtk_widget_set_no_show_all(ProgressBar1, TRUE);  // shown only while a page loads
+    pnlProgress = gtk_frame_new(nullptr);
+    gtk_widget_set_size_request(pnlProgress, ProgressPanelWidth, -1);
+    gtk_container_add(GTK_CONTAINER(pnlProgress), ProgressBar1);
+
+    GtkWidget* panels = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, StatusBarPadding);
+    gtk_container_set_border_width(GTK_CONTAINER(panels), StatusBarPadding);
+    gtk_box_pack_start(GTK_BOX(panels), lblStatusText, TRUE, TRUE, 0);
+    gtk_box_pack_start(GTK_BOX(panels), pnlProgress, FALSE, FALSE, 0);
+    GtkWidget* lastPanel = gtk_frame_new(nullptr);
+    gtk_widget_set_size_request(lastPanel, design_.StatusPanel2Width, -1);
+    gtk_box_pack_start(GTK_BOX(panels), lastPanel, FALSE, FALSE, 0);
+
+    GtkWidget* statusBar = gtk_box_new(GTK_ORIENTATION_VERTICAL, 0);
+    gtk_box_pack_start(GTK_BOX(statusBar), gtk_separator_new(GTK_ORIENTATION_HORIZONTAL), FALSE, FALSE, 0);
+    gtk_box_pack_start(GTK_BOX(statusBar), panels, FALSE, FALSE, 0);
+    return statusBar;
+}
+
+void TBrowserFrame::AddAction(TAction& action, const char* caption, TShortCut shortCut,
+                              std::function<void()> execute, TKeyOrder order) {
+    action.Caption = caption;
+    action.ShortCut = shortCut;
+    action.Order = order;
+    action.Execute = std::move(execute);
+    ActionList1.push_back(&action);
+}
+
+void TBrowserFrame::CreateActions() {
+    const auto alt = GDK_MOD1_MASK, ctrl = GDK_CONTROL_MASK, none = GdkModifierType(0);
+    AddAction(actBack, "Back (Alt+Left)", {GDK_KEY_Left, alt}, [this] { btnBackClick(); });
+    AddAction(actBack2, "Back (BkSp)", {GDK_KEY_BackSpace, none}, [this] { btnBackClick(); }, TKeyOrder::AfterFocus);
+    AddAction(actForward, "Forward (Alt+Right)", {GDK_KEY_Right, alt}, [this] { btnForwardClick(); });
+    AddAction(actForward2, "Forward (Shift+BkSp)", {GDK_KEY_BackSpace, GDK_SHIFT_MASK}, [this] { btnForwardClick(); },
+              TKeyOrder::AfterFocus);
+    AddAction(actRefresh, "Refresh (F5)", {GDK_KEY_F5, none}, [this] { btnRefreshClick(); });
+    AddAction(actRefresh2, "Refresh (Ctrl+R)", {GDK_KEY_r, ctrl}, [this] { btnRefreshClick(); });
+    AddAction(actRefresh3, "Refresh (Ctrl+F5)", {GDK_KEY_F5, ctrl}, [this] { btnRefreshClick(); });
+    AddAction(actStop, "Stop (Esc)", {GDK_KEY_Escape, none}, [this] { btnStopClick(); }, TKeyOrder::AfterFocus);
+    AddAction(actHome, "Home (Alt+Home)", {GDK_KEY_Home, alt}, [this] { btnHomeClick(); });
+    actStop.Enabled = false;
+}
+
+void TBrowserFrame::ConnectWebView() {
+    Connect(WebBrowser1, "load-changed", G_CALLBACK(TFrameSignals::LoadChanged));
+    Connect(WebBrowser1, "notify::title", G_CALLBACK(TFrameSignals::TitleNotify));
+    Connect(WebBrowser1, "notify::estimated-load-progress", G_CALLBACK(TFrameSignals::ProgressNotify));
+    Connect(WebBrowser1, "notify::is-loading", G_CALLBACK(TFrameSignals::LoadingNotify));
+    Connect(WebBrowser1, "mouse-target-changed", G_CALLBACK(TFrameSignals::MouseTargetChanged));
+    Connect(WebBrowser1, "close", G_CALLBACK(TFrameSignals::Close));
+    Connect(webkit_web_view_get_back_forward_list(WebBrowser1), "changed",
+            G_CALLBACK(TFrameSignals::HistoryChanged));
+}
+
+// ---- keys
+
+bool TBrowserFrame::FormKeyDown(const GdkEventKey& key, TKeyOrder order) {
+    const TShortCut pressed{gdk_keyval_to_lower(key.keyval), ShortCutModifiers(key.state)};
+    for (TAction* action : ActionList1) {
+        const TShortCut& shortCut = action->ShortCut;
+        if (action->Order == order && shortCut.Key == pressed.Key && shortCut.Modifiers == pressed.Modifiers &&
+            action->Enabled) {
+            action->Execute();
+            return true;
+        }
+    }
+    return false;
+}
+
+bool TBrowserFrame::cboAddressKeyDown(guint key) {
+    const TAddressKey move = key == GDK_KEY_Up || key == GDK_KEY_Left       ? TAddressKey::Previous
+                             : key == GDK_KEY_Down || key == GDK_KEY_Right ? TAddressKey::Next
+                                                                           : TAddressKey::Other;
+    const int target = AddressKeyTarget(move, AddressIndex(), static_cast<int>(AddressHistory().size()));
+    if (target >= 0) {
+        SelectAddress(target);
+        return true;
+    }
+    if (key == GDK_KEY_Return || key == GDK_KEY_KP_Enter) {
+        NavigateTo(AddressText());
+        return true;
+    }
+    return false;
+}
+
+// ---- browsing
+
+void TBrowserFrame::NavigateTo(const std::string& url) {
+    const std::string address = NavigableAddress(Trim(url));
+    if (!address.empty()) webkit_web_view_load_uri(WebBrowser1, address.c_str());
+}
+
+void TBrowserFrame::btnGoClick() { NavigateTo(AddressText()); }
+void TBrowserFrame::cboAddressClick() { NavigateTo(AddressText()); }
+void TBrowserFrame::btnBackClick() { webkit_web_view_go_back(WebBrowser1); }
+void TBrowserFrame::btnForwardClick() { webkit_web_view_go_forward(WebBrowser1); }
+void TBrowserFrame::btnStopClick() { webkit_web_view_stop_loading(WebBrowser1); }
+void TBrowserFrame::btnRefreshClick() { webkit_web_view_reload(WebBrowser1); }
+
+void TBrowserFrame::btnHomeClick() {
+    SetAddressText(HomePage());
+    NavigateTo(AddressText());
+}
+
+void TBrowserFrame::cboAddressChange() {
+    if (AddressText().empty()) SelectAddress(-1);
+}
+
+// ---- the web view's events
+
+void TBrowserFrame::WebBrowser1StatusTextChange(const std::string& text) {
+    gtk_label_set_text(GTK_LABEL(lblStatusText), text.c_str());
+}
+
+void TBrowserFrame::WebBrowser1ProgressChange(int progress, int maximum) {
+    const bool loading = progress > 0;
+    gtk_frame_set_shadow_type(GTK_FRAME(pnlProgress), loading ? GTK_SHADOW_NONE : GTK_SHADOW_IN);
+    gtk_widget_set_visible(ProgressBar1, loading);
+    if (loading && maximum > 0)
+        gtk_progress_bar_set_fraction(GTK_PROGRESS_BAR(ProgressBar1), std::min(1.0, double(progress) / maximum));
+}
+
+void TBrowserFrame::WebBrowser1CommandStateChange(int command, bool enable) {
+    if (command == navForward) gtk_widget_set_sensitive(btnForward, enable);
+    if (command == navBack) gtk_widget_set_sensitive(btnBack, enable);
+}
+
+void TBrowserFrame::WebBrowser1DownloadBegin() { actStop.Enabled = true; }
+void TBrowserFrame::WebBrowser1DownloadComplete() { actStop.Enabled = false; }
+
+void TBrowserFrame::WebBrowser1TitleChange(const std::string& text) {
+    SetCaption(FormatCaption(text, ProductTitle));
+    const char* location = webkit_web_view_get_uri(WebBrowser1);
+    const std::string url = Trim(location ? location : "");
+    if (url.empty()) return;
+    const THistoryUpdate update = PlanHistoryUpdate(AddressHistory(), url);
+    selectingAddress_ = true;
+    if (update.insert) gtk_combo_box_text_prepend_text(GTK_COMBO_BOX_TEXT(cboAddress), url.c_str());
+    if (update.dropLast)
+        gtk_combo_box_text_remove(GTK_COMBO_BOX_TEXT(cboAddress), static_cast<int>(AddressHistory().size()) - 1);
+    selectingAddress_ = false;
+    SelectAddress(update.select);
+}
+
+// The Windows control reports a page without a title by its address, once the
+// page is there; WebKit reports an empty title then, and the real one later.
+void TBrowserFrame::WebViewLoadChanged(WebKitLoadEvent event) {
+    if (event == WEBKIT_LOAD_COMMITTED) {
+        WebViewHistoryChanged();
+        const char* title = webkit_web_view_get_title(WebBrowser1);
+        const char* uri = webkit_web_view_get_uri(WebBrowser1);
+        WebBrowser1TitleChange(title && *title ? title : uri ? uri : "");
+    }
+    if (event == WEBKIT_LOAD_FINISHED) WebBrowser1DocumentComplete();
+}
+
+void TBrowserFrame::WebViewTitleNotify() {
+    const char* title = webkit_web_view_get_title(WebBrowser1);
+    if (title && *title) WebBrowser1TitleChange(title);
+}
+
+void TBrowserFrame::WebViewProgressNotify() {
+    if (!webkit_web_view_is_loading(WebBrowser1)) return;
+    const double fraction = webkit_web_view_get_estimated_load_progress(WebBrowser1);
+    WebBrowser1ProgressChange(std::max(1, static_cast<int>(std::lround(fraction * ProgressMaximum))), ProgressMaximum);
+}
+
+// As the Windows control ends a load: progress -1, then the download is complete.
+void TBrowserFrame::WebViewLoadingNotify() {
+    if (webkit_web_view_is_loading(WebBrowser1)) {
+        WebBrowser1DownloadBegin();
+        return;
+    }
+    WebBrowser1ProgressChange(-1, ProgressMaximum);
+    WebBrowser1DownloadComplete();
+}
+
+void TBrowserFrame::WebViewHistoryChanged() {
+    WebBrowser1CommandStateChange(navForward, webkit_web_view_can_go_forward(WebBrowser1));
+    WebBrowser1CommandStateChange(navBack, webkit_web_view_can_go_back(WebBrowser1));
+}
+
+void TBrowserFrame::WebViewMouseTargetChanged(WebKitHitTestResult* hit) {
+    const char* link = webkit_hit_test_result_context_is_link(hit) ? webkit_hit_test_result_get_link_uri(hit) : nullptr;
+    WebBrowser1StatusTextChange(link ? link : "");
+}
+
+// ---- set-up
+
+void TBrowserFrame::SetCaption(const std::string& title) { gtk_window_set_title(Handle(), title.c_str()); }
+
+void TBrowserFrame::SetHomeHint(const std::string& hint) { gtk_widget_set_tooltip_text(btnHome, hint.c_str()); }
+
+void TBrowserFrame::SetBarsVisible(bool coolBar, bool statusBar) {
+    gtk_widget_set_visible(CoolBar1, coolBar);
+    gtk_widget_set_visible(StatusBar1, statusBar);
+}
+
+void TBrowserFrame::SetAddressText(const std::string& text) {
+    gtk_entry_set_text(GTK_ENTRY(gtk_bin_get_child(GTK_BIN(cboAddress))), text.c_str());
+}
+
+void TBrowserFrame::SetCustomizeButtonVisible(bool visible) {
+    if (sepBrand) gtk_widget_set_visible(sepBrand, visible);
+    if (btnBrand) gtk_widget_set_visible(btnBrand, visible);
+}
+
+// ---- state
+
+void TBrowserFrame::SelectAddress(int index) {
+    selectingAddress_ = true;
+    gtk_combo_box_set_active(GTK_COMBO_BOX(cboAddress), index);
+    selectingAddress_ = false;
+}
+
+std::vector<std::string> TBrowserFrame::AddressHistory() const {
+    std::vector<std::string> entries;
+    GtkTreeModel* model = gtk_combo_box_get_model(GTK_COMBO_BOX(cboAddress));
+    const int column = gtk_combo_box_get_entry_text_column(GTK_COMBO_BOX(cboAddress));
+    GtkTreeIter row;
+    for (gboolean more = gtk_tree_model_get_iter_first(model, &row); more; more = gtk_tree_model_iter_next(model, &row)) {
+        gchar* text = nullptr;
+        gtk_tree_model_get(model, &row, column, &text, -1);
+        const GCharPtr owned(text);
+        entries.emplace_back(text ? text : "");
+    }
+    return entries;
+}
+
+int TBrowserFrame::AddressIndex() const { return gtk_combo_box_get_active(GTK_COMBO_BOX(cboAddress)); }
+
+std::string TBrowserFrame::AddressText() const {
+    return gtk_entry_get_text(GTK_ENTRY(gtk_bin_get_child(GTK_BIN(cboAddress))));
+}
+
+std::string TBrowserFrame::Caption() const {
+    const char* title = gtk_window_get_title(Handle());
+    return title ? title : "";
+}
+
+std::string TBrowserFrame::StatusText() const { return gtk_label_get_text(GTK_LABEL(lblStatusText)); }
+
+std::string TBrowserFrame::ButtonHint(GtkWidget* button) const {
+    const GCharPtr hint(gtk_widget_get_tooltip_text(button));
+    return hint ? hint.get() : "";
+}

@@ -1,0 +1,115 @@
+#include "shell/linux/MainForm.h"
+
+#include "server/Product.h"
+#include "server/ServerText.h"
+#include "shell/linux/MessageDialog.h"
+#include "util/Timeline.h"
+
+namespace {
+
+const TFrameDesign MainDesign{true, 60};
+const unsigned SplashCloseTickMs = 15;  // as often as the Windows timer's 1 ms comes
+
+}  // namespace
+
+struct TMainFormSignals {
+    static TfrmMain& Form(gpointer self) { return *static_cast<TfrmMain*>(self); }
+    static gboolean Timer1Tick(gpointer self) {
+        AtCallbackEdge(Form(self).Handle(), [&] { Form(self).Timer1Timer(); });
+        return G_SOURCE_CONTINUE;
+    }
+    static gboolean CloseSplashTick(gpointer self) {
+        AtCallbackEdge(Form(self).Handle(), [&] { Form(self).tmrCloseSplashTimer(); });
+        return G_SOURCE_CONTINUE;
+    }
+};
+
+TfrmMain::TfrmMain(TStartUp startUp)
+    : TBrowserFrame(MainDesign, ProductTitle, TBuild::Later), runsStartUp_(startUp == TStartUp::Run) {
+    // With the start-up, the runner's FormCreate builds the window while the servers start.
+    if (!runsStartUp_) BuildWindow();
+}
+
+void TfrmMain::BuildWindow() {
+    TimelineMark("browser-control");
+    BuildComponents();
+    TimelineMark("browser-control-loaded");
+    AddAction(actCustomize, "Customize", {GDK_KEY_F11, GdkModifierType(GDK_CONTROL_MASK | GDK_SHIFT_MASK)},
+              [this] { actCustomizeExecute(); });
+}
+
+// The site's cookies, storage and cache belong to this distribution and user:
+// they go in the work folder beside the generated files.
+WebKitWebView* TfrmMain::CreateWebView() {
+    if (WorkDir.empty()) return TBrowserFrame::CreateWebView();
+    const std::string data = WorkDir + "/webkit", cache = WorkDir + "/webkit-cache";
+    auto manager = GObjectPtr<WebKitWebsiteDataManager>::Adopt(
+        webkit_website_data_manager_new("base-data-directory", data.c_str(), "base-cache-directory", cache.c_str(),
+                                        nullptr));
+    auto context = GObjectPtr<WebKitWebContext>::Adopt(webkit_web_context_new_with_website_data_manager(manager.Get()));
+    return WEBKIT_WEB_VIEW(webkit_web_view_new_with_context(context.Get()));
+}
+
+std::string TfrmMain::HomePage() const { return HomeAddress(WebPort); }
+
+// Closing the main window ends the runner, as its destruction does on Windows.
+void TfrmMain::FormClose() {
+    if (runsStartUp_) FormDestroy();
+    gtk_widget_hide(GTK_WIDGET(Handle()));
+}
+
+// ---- handlers
+
+// Customize's dialog and its build come later; the button and its key are there already.
+void TfrmMain::RunCustomize() {}
+void TfrmMain::btnBrandClick() { RunCustomize(); }
+void TfrmMain::actCustomizeExecute() { RunCustomize(); }
+
+void TfrmMain::WebBrowser1DocumentComplete() {
+    if (!documentComplete_) TimelineMark("first-page-complete");
+    documentComplete_ = true;
+}
+
+void TfrmMain::tmrCloseSplashTimer() { CloseSplashWhenDue(documentComplete_); }
+
+void TfrmMain::EnterFullScreen() {
+    if (fullScreen_) return;
+    fullScreen_ = true;
+    TBrowserFrame::SetBarsVisible(false, false);
+    gtk_window_fullscreen(Handle());
+}
+
+// ---- start-up hooks
+
+void TfrmMain::SetBarsVisible(bool toolbar, bool statusBar) {
+    if (!fullScreen_) TBrowserFrame::SetBarsVisible(toolbar, statusBar);
+}
+
+void TfrmMain::PrepareMaximizedStart() { gtk_window_maximize(Handle()); }
+
+void TfrmMain::ShowMainForm() {
+    if (!showOnStart_) return;
+    Show();
+    TimelineMark("window-shown");
+}
+
+void TfrmMain::BringApplicationToFront() { gtk_window_present(Handle()); }
+
+void TfrmMain::StartTimer1(unsigned milliseconds) {
+    timer1_.Start(milliseconds, TMainFormSignals::Timer1Tick, this);
+}
+
+void TfrmMain::StartSplashCloseTimer() {
+    tmrCloseSplash_.Start(SplashCloseTickMs, TMainFormSignals::CloseSplashTick, this);
+}
+
+bool TfrmMain::HideMainWindow() {
+    const bool wasVisible = gtk_widget_get_visible(GTK_WIDGET(Handle()));
+    gtk_widget_hide(GTK_WIDGET(Handle()));
+    return wasVisible;
+}
+
+void TfrmMain::ShowMessage(const std::string& text, const std::string& caption, bool error) {
+    GtkWindow* owner = gtk_widget_get_visible(GTK_WIDGET(Handle())) ? Handle() : nullptr;
+    ShowMessageDialog(owner, text, caption, error ? GTK_MESSAGE_ERROR : GTK_MESSAGE_INFO);
+}
