@@ -128,4 +128,15 @@ TEST_CASE("a web server that is missing or exits at once: the failure names it a
         CHECK(output.find(failure.Script ? site.Work + "/httpd.log" : httpd) != std::string::npos);
         CHECK(site.Servers().empty());
     }
+
+    // With a window the failure is a dialog, shown once nothing runs any more.
+    if (std::getenv("DISPLAY")) {
+        TChildProcess runner = site.Start();
+        CHECK_MESSAGE(WaitUntil(90000, [&] { return CloseWindowsOf(runner.Id(), false); }),
+                      LinuxFiles::ReadFile(site.Root + "/runner.log"));
+        CHECK(site.Servers().empty());
+        CHECK(runner.Running());
+        CHECK(CloseWindowsOf(runner.Id()));
+        CHECK(runner.WaitFor(10000));
+    }
 }

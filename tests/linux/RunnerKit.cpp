@@ -119,7 +119,7 @@ long long Count(const std::string& text, const std::string& part) {
 }
 
 // As a window manager closes a window: WM_DELETE_WINDOW to each shown top-level window of the process.
-bool CloseWindowsOf(pid_t pid) {
+bool CloseWindowsOf(pid_t pid, bool close) {
     const std::unique_ptr<Display, int (*)(Display*)> display(XOpenDisplay(nullptr), XCloseDisplay);
     if (!display) return false;
     const Atom pidAtom = XInternAtom(display.get(), "_NET_WM_PID", False);
@@ -142,6 +142,7 @@ bool CloseWindowsOf(pid_t pid) {
         if (!ours || !XGetWindowAttributes(display.get(), children[i], &attributes) ||
             attributes.map_state != IsViewable)
             continue;
+        sent = sent || !close;
         XEvent event{};
         event.xclient.type = ClientMessage;
         event.xclient.window = children[i];
@@ -149,7 +150,7 @@ bool CloseWindowsOf(pid_t pid) {
         event.xclient.format = 32;
         event.xclient.data.l[0] = static_cast<long>(deleteWindow);
         event.xclient.data.l[1] = CurrentTime;
-        sent = XSendEvent(display.get(), children[i], False, NoEventMask, &event) != 0 || sent;
+        if (close) sent = XSendEvent(display.get(), children[i], False, NoEventMask, &event) != 0 || sent;
     }
     if (children) XFree(children);
     XFlush(display.get());

@@ -29,5 +29,6 @@ struct TSite {
 std::string Curl(const std::string& arguments);
 bool WaitUntil(unsigned limitMs, const std::function<bool()>& done);
 long long Count(const std::string& text, const std::string& part);
-// Closes the process's shown windows as a window manager would; false when it has none.
-bool CloseWindowsOf(pid_t pid);
+// Closes the process's shown windows as a window manager would, or only
+// looks for them; false when it has none.
+bool CloseWindowsOf(pid_t pid, bool close = true);

@@ -116,6 +116,7 @@ private:
     void WaitForWebServer();
     void WaitForDatabaseServer();
     void CheckServerAlive(TChildProcess& server, const std::string& name, const std::string& log);
+    static bool IsServerUp(TChildProcess& server, int port);
     bool ReadBrowserIni();
     [[noreturn]] void RunExternalBrowser();
     void RunOwnBrowser();
