@@ -1,5 +1,6 @@
 #include "shell/linux/BrowserFrame.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "server/Product.h"

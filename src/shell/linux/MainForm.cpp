@@ -128,7 +128,18 @@ void TfrmMain::ShowMainForm() {
     TimelineMark("window-shown");
 }
 
-void TfrmMain::BringApplicationToFront() { gtk_window_present(Handle()); }
+// A window still hidden (start-up not done, or kept out of sight) stays so.
+// Asked by a second start, we hold no user's timestamp: the X server's time
+// keeps the window manager from taking the request for focus stealing.
+void TfrmMain::BringApplicationToFront() {
+    GtkWidget* window = GTK_WIDGET(Handle());
+    if (!gtk_widget_get_visible(window)) return;
+    GdkWindow* surface = gtk_widget_get_window(window);
+    if (surface && GDK_IS_X11_WINDOW(surface))
+        gtk_window_present_with_time(Handle(), gdk_x11_get_server_time(surface));
+    else
+        gtk_window_present(Handle());
+}
 
 void TfrmMain::StartTimer1(unsigned milliseconds) {
     timer1_.Start(milliseconds, TMainFormSignals::Timer1Tick, this);
