@@ -146,14 +146,12 @@ void TRunner::FormCreate() {
         AppDir = LinuxFiles::DirectoryOf(LinuxFiles::ExeFileName());
         WorkDir = LinuxFiles::StateHome() + "/vadrome/" + WorkFolderName(LinuxFiles::LoginName(), '/', LinuxFiles::ExeFileName());
         LinuxFiles::EnsurePrivateFolder(WorkDir);
+        if (!EnsureSingleInstance()) Terminate();
     } catch (const std::exception& error) {
+        // Nothing is started yet, and nothing of another runner is touched.
         ShowMessage(ProductTitle + " could not start.\n\n" + WithFinalPeriod(error.what()), ProductTitle, true);
         Terminate();
     }
-    if (!Guarded([&] {
-            if (!EnsureSingleInstance()) Terminate();
-        }))
-        Terminate();
     ListenForSecondStarts();
     g_unix_signal_add(SIGTERM, TRunnerEvents::StopSignal, this);
     g_unix_signal_add(SIGINT, TRunnerEvents::StopSignal, this);
