@@ -88,9 +88,11 @@ bool TRunner::EnsureSingleInstance() {
     // The first runner brings its window to the front; we touch nothing.
     const sockaddr_un address = SocketAddress(WorkDir + "/runner.sock");
     UniqueFd client(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
-    const bool told = client &&
-                      ::connect(client.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof(address)) == 0 &&
-                      ::write(client.Get(), "F", 1) == 1;
+    // The first runner acts on the connection and closes it, maybe before our
+    // byte arrives: the connection is the message, the byte only a courtesy.
+    const bool told =
+        client && ::connect(client.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof(address)) == 0;
+    if (told) (void)::send(client.Get(), "F", 1, MSG_NOSIGNAL);
     if (!told) ShowMessage("An instance of this application is already running!", "Error", true);
     return false;
 }
