@@ -1,5 +1,6 @@
 #include "shell/linux/BrowserFrame.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "server/Product.h"
@@ -13,6 +14,12 @@ const int DesignClientWidth = 632, DesignClientHeight = 453;
 const int ProgressMaximum = 100;
 const int StatusBarPadding = 2, StatusTextMargin = 6;
 const int RowSpacing = 6;
+
+// WebKit lets a script close only a window with one page in its history; the
+// Windows control lets every page close its window. So the page's close is ours.
+const char CloseMessage[] = "vadromeClose";
+const char CloseScript[] =
+    "window.close = function () { window.webkit.messageHandlers.vadromeClose.postMessage(null); };";
 
 GdkModifierType ShortCutModifiers(guint state) {
     return GdkModifierType(state & gtk_accelerator_get_default_mod_mask());
@@ -88,6 +95,9 @@ struct TFrameSignals {
         Run(self, [&] { Form(self).WebViewMouseTargetChanged(hit); });
     }
     static void Close(WebKitWebView*, gpointer self) { Run(self, [&] { Form(self).BrowserWindowClosed(); }); }
+    static void ScriptClose(WebKitUserContentManager*, WebKitJavascriptResult*, gpointer self) {
+        Run(self, [&] { Form(self).BrowserWindowClosed(); });
+    }
 };
 
 TBrowserFrame::TBrowserFrame(const TFrameDesign& design, const std::string& caption, TBuild build)
@@ -127,6 +137,8 @@ void TBrowserFrame::BuildComponents() {
     gtk_box_pack_end(GTK_BOX(layout_), StatusBar1, FALSE, FALSE, 0);
     gtk_widget_show_all(layout_);
     WebBrowser1ProgressChange(0, ProgressMaximum);  // the bar waits, hidden, for the first load
+    // The site is the application: its page has the keys from the start, not the address box.
+    gtk_widget_grab_focus(GTK_WIDGET(WebBrowser1));
     CreateActions();
     ConnectWebView();
 }
@@ -254,6 +266,14 @@ void TBrowserFrame::ConnectWebView() {
     Connect(WebBrowser1, "close", G_CALLBACK(TFrameSignals::Close));
     Connect(webkit_web_view_get_back_forward_list(WebBrowser1), "changed",
             G_CALLBACK(TFrameSignals::HistoryChanged));
+    WebKitUserContentManager* content = webkit_web_view_get_user_content_manager(WebBrowser1);
+    webkit_user_content_manager_register_script_message_handler(content, CloseMessage);
+    Connect(content, (std::string("script-message-received::") + CloseMessage).c_str(),
+            G_CALLBACK(TFrameSignals::ScriptClose));
+    WebKitUserScript* script = webkit_user_script_new(CloseScript, WEBKIT_USER_CONTENT_INJECT_TOP_FRAME,
+                                                      WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START, nullptr, nullptr);
+    webkit_user_content_manager_add_script(content, script);
+    webkit_user_script_unref(script);
 }
 
 // ---- keys

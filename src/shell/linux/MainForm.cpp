@@ -1,14 +1,38 @@
 #include "shell/linux/MainForm.h"
 
+#include <gdk/gdkx.h>
+
 #include "server/Product.h"
 #include "server/ServerText.h"
 #include "shell/linux/MessageDialog.h"
+#include "util/Guard.h"
 #include "util/Timeline.h"
+#include "util/linux/Files.h"
 
 namespace {
 
 const TFrameDesign MainDesign{true, 60};
+const char MainIconEntry[] = "MAINICON";
 const unsigned SplashCloseTickMs = 15;  // as often as the Windows timer's 1 ms comes
+
+// Without a window manager (a bare X server) nobody maximizes a window.
+bool WindowManagerMaximizes(GtkWindow* window) {
+    GdkScreen* screen = gtk_window_get_screen(window);
+    return !GDK_IS_X11_SCREEN(screen) || gdk_x11_screen_supports_net_wm_hint(
+                                             screen, gdk_atom_intern_static_string("_NET_WM_STATE_MAXIMIZED_VERT"));
+}
+
+// The executable's own icon, for this window and every dialog.
+void SetApplicationIcon() {
+    const TEmbeddedData data = LinuxFiles::ReadEmbeddedData(LinuxFiles::ExeFileName());
+    const auto icon = data.find(MainIconEntry);
+    if (icon == data.end()) return;
+    auto loader = GObjectPtr<GdkPixbufLoader>::Adopt(gdk_pixbuf_loader_new());
+    const bool loaded = gdk_pixbuf_loader_write(loader.Get(), reinterpret_cast<const guchar*>(icon->second.data()),
+                                                icon->second.size(), nullptr);
+    if (gdk_pixbuf_loader_close(loader.Get(), nullptr) && loaded)
+        gtk_window_set_default_icon(gdk_pixbuf_loader_get_pixbuf(loader.Get()));
+}
 
 }  // namespace
 
@@ -61,7 +85,9 @@ void TfrmMain::FormClose() {
 // ---- handlers
 
 // Customize's dialog and its build come later; the button and its key are there already.
-void TfrmMain::RunCustomize() {}
+void TfrmMain::RunCustomize() {
+    ShowMessage("Customize is not available in the Linux edition yet.", ProductTitle, false);
+}
 void TfrmMain::btnBrandClick() { RunCustomize(); }
 void TfrmMain::actCustomizeExecute() { RunCustomize(); }
 
@@ -85,7 +111,18 @@ void TfrmMain::SetBarsVisible(bool toolbar, bool statusBar) {
     if (!fullScreen_) TBrowserFrame::SetBarsVisible(toolbar, statusBar);
 }
 
-void TfrmMain::PrepareMaximizedStart() { gtk_window_maximize(Handle()); }
+void TfrmMain::PrepareMaximizedStart() {
+    Guarded(SetApplicationIcon);
+    gtk_window_maximize(Handle());
+    if (WindowManagerMaximizes(Handle())) return;
+    GdkDisplay* display = gtk_widget_get_display(GTK_WIDGET(Handle()));
+    GdkMonitor* monitor = gdk_display_get_primary_monitor(display);
+    if (!monitor) monitor = gdk_display_get_monitor(display, 0);
+    if (!monitor) return;
+    GdkRectangle area{};
+    gdk_monitor_get_workarea(monitor, &area);
+    gtk_window_set_default_size(Handle(), area.width, area.height);
+}
 
 void TfrmMain::ShowMainForm() {
     if (!showOnStart_) return;
@@ -93,7 +130,18 @@ void TfrmMain::ShowMainForm() {
     TimelineMark("window-shown");
 }
 
-void TfrmMain::BringApplicationToFront() { gtk_window_present(Handle()); }
+// A window still hidden (start-up not done, or kept out of sight) stays so.
+// Asked by a second start, we hold no user's timestamp: the X server's time
+// keeps the window manager from taking the request for focus stealing.
+void TfrmMain::BringApplicationToFront() {
+    GtkWidget* window = GTK_WIDGET(Handle());
+    if (!gtk_widget_get_visible(window)) return;
+    GdkWindow* surface = gtk_widget_get_window(window);
+    if (surface && GDK_IS_X11_WINDOW(surface))
+        gtk_window_present_with_time(Handle(), gdk_x11_get_server_time(surface));
+    else
+        gtk_window_present(Handle());
+}
 
 void TfrmMain::StartTimer1(unsigned milliseconds) {
     timer1_.Start(milliseconds, TMainFormSignals::Timer1Tick, this);
