@@ -11,6 +11,7 @@ struct TSite {
     explicit TSite(const std::string& name);
     ~TSite();
     std::string Root, Dir, Exe, Work;
+    int ConfiguredPort = 0;  // stamped into the copy
 
     // The runner with its output in Root/runner.log; windowless when asked or without a display.
     TChildProcess Start(bool windowless = false) const;
@@ -28,3 +29,6 @@ struct TSite {
 std::string Curl(const std::string& arguments);
 bool WaitUntil(unsigned limitMs, const std::function<bool()>& done);
 long long Count(const std::string& text, const std::string& part);
+// Closes the process's shown windows as a window manager would, or only
+// looks for them; false when it has none.
+bool CloseWindowsOf(pid_t pid, bool close = true);
