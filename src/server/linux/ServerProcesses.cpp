@@ -61,7 +61,8 @@ void TRunner::SetEnvironmentSecond() {
 }
 
 // Called with the lock held: servers of this work folder that still run
-// belong to a runner that is gone, and so do the pid files. Apache refuses
+// belong to a runner that is gone, and so do the pid files. As root, also
+// the web server's children of another user that lost their parent. Apache refuses
 // to start, silently and with exit code 0, while its pid file names a live
 // process, whichever process that is.
 void TRunner::EndLeftovers() {
@@ -69,7 +70,7 @@ void TRunner::EndLeftovers() {
     const std::string myIniArgument = "--defaults-file=" + WorkDir + "/my.ini";
     EndHeldProcesses(HoldProcessesWhere([&](const TArguments& arguments) {
                          return HasArgument(arguments, httpdConf) || HasArgument(arguments, myIniArgument);
-                     }),
+                     }, ::geteuid() == 0),
                      ServerStopWaitLimitMs);
     const std::unique_ptr<DIR, int (*)(DIR*)> folder(::opendir(WorkDir.c_str()), ::closedir);
     if (!folder) return;
