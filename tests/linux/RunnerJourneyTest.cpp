@@ -100,8 +100,13 @@ TEST_CASE("a guest book entry survives closing, a kill and a restart, and the se
         sleeper.Arguments = {"/bin/sleep", "120"};
         TChildProcess live = SpawnChild(sleeper);
         LinuxFiles::WriteFileReplacing(site.Work + "/httpd.pid", std::to_string(live.Id()) + "\n");
+        // And a server of this distribution that no runner owns any more.
+        TSpawnOptions leftover;
+        leftover.Arguments = {"/bin/sh", "-c", "sleep 120", "-f", site.Work + "/httpd.conf"};
+        TChildProcess orphan = SpawnChild(leftover);
         CHECK(Count(StartAndCheckCleanStart(site, runner), "Grüße aus der Prüfung") == 1);
         CHECK(live.Running());
+        CHECK_FALSE(orphan.Running());
         runner.Signal(SIGTERM);
         CheckAllEndedCleanly(site, runner, shutdowns++);
     }
