@@ -1,0 +1,103 @@
+// The Linux runner's splash and tray end to end: the real runner on the demo
+// guest book under an XEmbed system tray, driven with the pointer and keys.
+#include <doctest/doctest.h>
+#include <sys/wait.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <thread>
+
+#include "RunnerKit.h"
+#include "util/linux/Files.h"
+
+namespace {
+
+const char TrayIconName[] = "Vadrome";       // the product's title
+const char MainWindowName[] = "Guest Book";  // the page's title in the caption
+const unsigned ShowBoundMs = 10000;
+
+bool Visible(const std::string& name) { return !Display::VisibleWindows(name).empty(); }
+
+// Clicks closer together than the double-click time and 55 ms count as one.
+void PastClickGuard() { std::this_thread::sleep_for(std::chrono::milliseconds(1500)); }
+
+}  // namespace
+
+TEST_CASE("the splash shows until the first page; the tray icon hides and shows the window, opens About, and Exit "
+          "ends everything cleanly") {
+    TSite site("Tray");
+    const TTrayHost tray;
+    const std::string timelinePath = site.Root + "/timeline";
+    ::setenv("VADROME_TIMELINE", timelinePath.c_str(), 1);
+    TChildProcess runner = site.Start();
+    REQUIRE_MESSAGE(!site.WaitForHomePage().empty(), LinuxFiles::ReadFile(site.Root + "/runner.log"));
+
+    // The splash child showed its window before the first page was complete, and is gone after it.
+    const auto timeline = [&] { return LinuxFiles::FileExists(timelinePath) ? LinuxFiles::ReadFile(timelinePath) : ""; };
+    REQUIRE(WaitUntil(30000, [&] { return timeline().find(" first-page-complete ") != std::string::npos; }));
+    CHECK(timeline().find(" splash-shown ") < timeline().find(" first-page-complete "));
+    CHECK(WaitUntil(5000, [&] { return site.Splashes().empty(); }));
+
+    // Left click hides and shows; a double click counts once.
+    REQUIRE(WaitUntil(ShowBoundMs, [&] { return Visible(MainWindowName) && tray.Icon(TrayIconName).Width > 0; }));
+    tray.Raise();
+    const Display::TBounds icon = tray.Icon(TrayIconName);
+    Display::Click(icon, 1);
+    CHECK(WaitUntil(ShowBoundMs, [&] { return !Visible(MainWindowName); }));
+    PastClickGuard();
+    Display::Click(icon, 1, 2);
+    CHECK(WaitUntil(ShowBoundMs, [&] { return Visible(MainWindowName); }));
+    PastClickGuard();
+    CHECK(Visible(MainWindowName));
+    tray.Raise();
+    Display::Click(icon, 1, 2);
+    CHECK(WaitUntil(ShowBoundMs, [&] { return !Visible(MainWindowName); }));
+    PastClickGuard();
+    CHECK(!Visible(MainWindowName));
+    Display::Click(icon, 1);
+    CHECK(WaitUntil(ShowBoundMs, [&] { return Visible(MainWindowName); }));
+
+    // Right click: the menu; About from it, closed with Enter.
+    tray.Raise();
+    const size_t windowsBefore = Display::VisibleWindowsOf(runner.Id()).size();
+    Display::Click(icon, 3);
+    CHECK(WaitUntil(ShowBoundMs, [&] { return Display::VisibleWindowsOf(runner.Id()).size() > windowsBefore; }));
+    Display::Screenshot("tray-menu.png");
+    Display::Key("a");
+    CHECK(WaitUntil(ShowBoundMs, [&] { return Visible("^About$"); }));
+    Display::Screenshot("about.png");
+    Display::Key("Return");
+    CHECK(WaitUntil(ShowBoundMs, [&] { return !Visible("^About$"); }));
+
+    // Exit from the menu stops both servers cleanly.
+    const long long shutdowns = Count(site.WorkFile("mysqld.log"), "mysqld: Shutdown complete");
+    tray.Raise();
+    Display::Click(icon, 3);
+    CHECK(WaitUntil(ShowBoundMs, [&] { return Display::VisibleWindowsOf(runner.Id()).size() > windowsBefore; }));
+    Display::Key("x");
+    CheckAllEndedCleanly(site, runner, shutdowns);
+    CHECK(WIFEXITED(*runner.ExitStatus()));
+}
+
+TEST_CASE("the splash process: centred on the screen with the embedded image; showsplash=0 shows nothing") {
+    TSite site("Splash");
+    const std::string settings = site.Root + "/splash.ini";
+    TSpawnOptions options;
+    options.Arguments = {site.Exe, "splash", settings};
+
+    LinuxFiles::WriteFileReplacing(settings, "[INI]\nshowsplash=1\n");
+    TChildProcess splash = SpawnChild(options);
+    REQUIRE(WaitUntil(ShowBoundMs, [&] { return !Display::VisibleWindowsOf(splash.Id()).empty(); }));
+    const Display::TBounds bounds = Display::Bounds(Display::VisibleWindowsOf(splash.Id()).front());
+    CHECK(bounds.Width == 424);  // the shipped PNG
+    CHECK(bounds.Height == 222);
+    CHECK(bounds.Left == (1280 - 424) / 2);
+    CHECK(bounds.Top == (1024 - 222) / 2);
+    Display::Screenshot("splash.png");
+    splash.Kill();
+
+    LinuxFiles::WriteFileReplacing(settings, "[INI]\nshowsplash=0\n");
+    splash = SpawnChild(options);
+    CHECK(splash.WaitFor(ShowBoundMs));
+    CHECK(WIFEXITED(*splash.ExitStatus()));
+}
