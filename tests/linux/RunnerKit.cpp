@@ -168,12 +168,14 @@ void Screenshot(const std::string& name) {
 
 }  // namespace Display
 
-TTrayHost::TTrayHost() {
+TTrayHost::TTrayHost(const std::string& logPath) {
     TSpawnOptions options;
+    options.OutputPath = logPath;
     options.Arguments = {"/usr/bin/trayer", "--edge", "top", "--align", "right", "--widthtype", "pixel", "--width",
                          "64", "--heighttype", "pixel", "--height", "32", "--SetDockType", "false"};
     trayer_ = SpawnChild(options);
-    REQUIRE(WaitUntil(10000, [] { return !Display::VisibleWindows("^panel$").empty(); }));
+    REQUIRE_MESSAGE(WaitUntil(10000, [] { return !Display::VisibleWindows("^panel$").empty(); }),
+                    (LinuxFiles::FileExists(logPath) ? LinuxFiles::ReadFile(logPath) : "trayer said nothing"));
 }
 
 void TTrayHost::Raise() const {

@@ -55,7 +55,7 @@ void Screenshot(const std::string& name);
 // An XEmbed system tray (Debian's trayer) at the top right of the screen.
 class TTrayHost {
 public:
-    TTrayHost();
+    explicit TTrayHost(const std::string& logPath);
     // On top of the other windows, which a bare X server stacks in the order they came.
     void Raise() const;
     // The icon embedded in it with that name; none: zero bounds.

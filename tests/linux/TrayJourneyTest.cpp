@@ -26,7 +26,7 @@ void PastClickGuard() { std::this_thread::sleep_for(std::chrono::milliseconds(15
 TEST_CASE("the splash shows until the first page; the tray icon hides and shows the window, opens About, and Exit "
           "ends everything cleanly") {
     TSite site("Tray");
-    const TTrayHost tray;
+    const TTrayHost tray(site.Root + "/trayer.log");
     const std::string timelinePath = site.Root + "/timeline";
     ::setenv("VADROME_TIMELINE", timelinePath.c_str(), 1);
     TChildProcess runner = site.Start();
@@ -100,4 +100,20 @@ TEST_CASE("the splash process: centred on the screen with the embedded image; sh
     splash = SpawnChild(options);
     CHECK(splash.WaitFor(ShowBoundMs));
     CHECK(WIFEXITED(*splash.ExitStatus()));
+}
+
+TEST_CASE("the medium the runner runs from goes away: the runner ends and its servers stop cleanly") {
+    TSite site("Medium");
+    // A memory file system over the copy stands for the removable medium; it needs the right to mount.
+    const std::string dir = "'" + site.Dir + "'";
+    if (std::system(("mount -t tmpfs -o size=400m vadrome-medium " + dir + " 2>/dev/null").c_str()) != 0) {
+        MESSAGE("mounting is not allowed here: the removed medium is not shown");
+        return;
+    }
+    REQUIRE(std::system(("cp -a \"$VADROME_LINUX_DEMO\"/. " + dir).c_str()) == 0);
+    TChildProcess runner = site.Start();
+    REQUIRE(!site.WaitForHomePage().empty());
+    const long long shutdowns = Count(site.WorkFile("mysqld.log"), "mysqld: Shutdown complete");
+    REQUIRE(std::system(("umount -l " + dir).c_str()) == 0);  // as the desktop does with a stick pulled out
+    CheckAllEndedCleanly(site, runner, shutdowns);
 }

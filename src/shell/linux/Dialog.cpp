@@ -325,7 +325,6 @@ void TDialogForm::Place(TControl& control, const TControlDef& def) {
     if (def.Style & csCancel) cancelButton_ = &control;
     gtk_fixed_put(GTK_FIXED(fixed_), control.handle_, def.Bounds.Left, def.Bounds.Top);
     control.Repaint();
-    controls_.push_back(&control);
 }
 
 void TDialogForm::SetTabOrder(std::vector<std::pair<int, TControl*>> order) {

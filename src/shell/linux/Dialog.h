@@ -230,6 +230,5 @@ private:
     GMainLoop* loop_ = nullptr;  // while ShowModal runs
     TControl* cancelButton_ = nullptr;
     TControl* firstFocus_ = nullptr;
-    std::vector<TControl*> controls_;
     std::vector<TSignalConnection> signals_;
 };

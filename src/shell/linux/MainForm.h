@@ -1,6 +1,7 @@
 // The main browser window on Linux: the browser frame around the local site,
 // whose start-up runs the runner's and whose closing ends the runner.
 #pragma once
+#include <gio/gunixmounts.h>
 #include <sys/types.h>
 
 #include <memory>
@@ -81,7 +82,7 @@ private:
     void WindowStateChanged(const GdkEventWindowState& event);
     void HideToTrayWhenMinimized();
     void WatchMedium();
-    void MountRemoved();
+    void MountsChanged();
     bool MediumGone() const;
     TChildProcess StartSplashProcess() override;
 
@@ -89,7 +90,7 @@ private:
     std::vector<std::pair<GtkWidget*, THandler>> trayHandlers_;
     std::vector<TSignalConnection> traySignals_;
     GObjectPtr<GtkWidget> trayMenu_;
-    GObjectPtr<GVolumeMonitor> volumes_;
+    GObjectPtr<GUnixMountMonitor> mounts_;
     dev_t appDevice_ = 0;
     bool trayIconFreed_ = false;  // shut down: no icon any more
     bool runsStartUp_;

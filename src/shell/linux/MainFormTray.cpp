@@ -1,7 +1,7 @@
 // The main window's part in the tray: its icon and menu, hiding to the tray
 // and coming back, the About box, the splash child, and the end of the runner
 // when the medium it runs from goes away.
-#include <gio/gio.h>
+#include <gio/gunixmounts.h>
 #include <sys/stat.h>
 
 #include "customize/linux/KorvaneAboutForm.h"
@@ -54,8 +54,8 @@ struct TMainFormTraySignals {
         AtCallbackEdge(Form(self).Handle(), [&] { Form(self).WindowStateChanged(*event); });
         return FALSE;
     }
-    static void MountRemoved(GVolumeMonitor*, GMount*, gpointer self) {
-        Guarded([&] { Form(self).MountRemoved(); });
+    static void MountsChanged(GUnixMountMonitor*, gpointer self) {
+        Guarded([&] { Form(self).MountsChanged(); });
     }
     static gboolean MediumRecheck(gpointer self) {
         Form(self).mediumCheck_.Forget();
@@ -198,14 +198,15 @@ TChildProcess TfrmMain::StartSplashProcess() {
 
 // ---- the medium the runner runs from
 
-// The folder of the executable lies on a device now; when a mount goes and
-// the folder is no longer on that device (or gone), the runner's medium was taken.
+// The folder of the executable lies on a device now; when the mounts change
+// and the folder is no longer on that device (or gone), the runner's medium
+// was taken (or unmounted, as the desktop does with a stick pulled out).
 void TfrmMain::WatchMedium() {
     struct stat folder {};
     if (AppDir.empty() || ::stat(AppDir.c_str(), &folder) != 0) return;
     appDevice_ = folder.st_dev;
-    volumes_ = GObjectPtr<GVolumeMonitor>::Adopt(g_volume_monitor_get());
-    traySignals_.emplace_back(volumes_.Get(), "mount-removed", G_CALLBACK(TMainFormTraySignals::MountRemoved), this);
+    mounts_ = GObjectPtr<GUnixMountMonitor>::Adopt(g_unix_mount_monitor_get());
+    traySignals_.emplace_back(mounts_.Get(), "mounts-changed", G_CALLBACK(TMainFormTraySignals::MountsChanged), this);
 }
 
 bool TfrmMain::MediumGone() const {
@@ -213,7 +214,7 @@ bool TfrmMain::MediumGone() const {
     return ::stat(AppDir.c_str(), &folder) != 0 || folder.st_dev != appDevice_;
 }
 
-void TfrmMain::MountRemoved() {
+void TfrmMain::MountsChanged() {
     if (MediumGone() && !mediumCheck_.Running())
         mediumCheck_.Start(MediumRecheckMs, TMainFormTraySignals::MediumRecheck, this);
 }
