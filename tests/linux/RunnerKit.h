@@ -12,6 +12,7 @@ struct TSite {
     explicit TSite(const std::string& name);
     ~TSite();
     std::string Root, Dir, Exe, Work;
+    int ConfiguredPort = 0;  // stamped into the copy
 
     // The runner with its output in Root/runner.log; windowless when asked or without a display.
     TChildProcess Start(bool windowless = false) const;
@@ -38,7 +39,7 @@ bool WaitUntil(unsigned limitMs, const std::function<bool()>& done);
 long long Count(const std::string& text, const std::string& part);
 
 // The test's X display, driven as a user would (xdotool, ImageMagick).
-namespace Display {
+namespace OnScreen {
 struct TBounds {
     int Left = 0, Top = 0, Width = 0, Height = 0;
 };
@@ -50,7 +51,7 @@ void Click(const TBounds& on, int button, int repeat = 1);
 void Key(const std::string& key);
 // The whole screen as $VADROME_SCREENSHOTS/name.
 void Screenshot(const std::string& name);
-}  // namespace Display
+}  // namespace OnScreen
 
 // An XEmbed system tray (Debian's trayer) at the top right of the screen.
 class TTrayHost {
@@ -59,8 +60,11 @@ public:
     // On top of the other windows, which a bare X server stacks in the order they came.
     void Raise() const;
     // The icon embedded in it with that name; none: zero bounds.
-    Display::TBounds Icon(const std::string& name) const;
+    OnScreen::TBounds Icon(const std::string& name) const;
 
 private:
     TChildProcess trayer_;
 };
+// Closes the process's shown windows as a window manager would, or only
+// looks for them; false when it has none.
+bool CloseWindowsOf(pid_t pid, bool close = true);

@@ -16,7 +16,7 @@ const char TrayIconName[] = "Vadrome";       // the product's title
 const char MainWindowName[] = "Guest Book";  // the page's title in the caption
 const unsigned ShowBoundMs = 10000;
 
-bool Visible(const std::string& name) { return !Display::VisibleWindows(name).empty(); }
+bool Visible(const std::string& name) { return !OnScreen::VisibleWindows(name).empty(); }
 
 // Clicks closer together than the double-click time and 55 ms count as one.
 void PastClickGuard() { std::this_thread::sleep_for(std::chrono::milliseconds(1500)); }
@@ -41,40 +41,40 @@ TEST_CASE("the splash shows until the first page; the tray icon hides and shows 
     // Left click hides and shows; a double click counts once.
     REQUIRE(WaitUntil(ShowBoundMs, [&] { return Visible(MainWindowName) && tray.Icon(TrayIconName).Width > 0; }));
     tray.Raise();
-    const Display::TBounds icon = tray.Icon(TrayIconName);
-    Display::Click(icon, 1);
+    const OnScreen::TBounds icon = tray.Icon(TrayIconName);
+    OnScreen::Click(icon, 1);
     CHECK(WaitUntil(ShowBoundMs, [&] { return !Visible(MainWindowName); }));
     PastClickGuard();
-    Display::Click(icon, 1, 2);
+    OnScreen::Click(icon, 1, 2);
     CHECK(WaitUntil(ShowBoundMs, [&] { return Visible(MainWindowName); }));
     PastClickGuard();
     CHECK(Visible(MainWindowName));
     tray.Raise();
-    Display::Click(icon, 1, 2);
+    OnScreen::Click(icon, 1, 2);
     CHECK(WaitUntil(ShowBoundMs, [&] { return !Visible(MainWindowName); }));
     PastClickGuard();
     CHECK(!Visible(MainWindowName));
-    Display::Click(icon, 1);
+    OnScreen::Click(icon, 1);
     CHECK(WaitUntil(ShowBoundMs, [&] { return Visible(MainWindowName); }));
 
     // Right click: the menu; About from it, closed with Enter.
     tray.Raise();
-    const size_t windowsBefore = Display::VisibleWindowsOf(runner.Id()).size();
-    Display::Click(icon, 3);
-    CHECK(WaitUntil(ShowBoundMs, [&] { return Display::VisibleWindowsOf(runner.Id()).size() > windowsBefore; }));
-    Display::Screenshot("tray-menu.png");
-    Display::Key("a");
+    const size_t windowsBefore = OnScreen::VisibleWindowsOf(runner.Id()).size();
+    OnScreen::Click(icon, 3);
+    CHECK(WaitUntil(ShowBoundMs, [&] { return OnScreen::VisibleWindowsOf(runner.Id()).size() > windowsBefore; }));
+    OnScreen::Screenshot("tray-menu.png");
+    OnScreen::Key("a");
     CHECK(WaitUntil(ShowBoundMs, [&] { return Visible("^About$"); }));
-    Display::Screenshot("about.png");
-    Display::Key("Return");
+    OnScreen::Screenshot("about.png");
+    OnScreen::Key("Return");
     CHECK(WaitUntil(ShowBoundMs, [&] { return !Visible("^About$"); }));
 
     // Exit from the menu stops both servers cleanly.
     const long long shutdowns = Count(site.WorkFile("mysqld.log"), "mysqld: Shutdown complete");
     tray.Raise();
-    Display::Click(icon, 3);
-    CHECK(WaitUntil(ShowBoundMs, [&] { return Display::VisibleWindowsOf(runner.Id()).size() > windowsBefore; }));
-    Display::Key("x");
+    OnScreen::Click(icon, 3);
+    CHECK(WaitUntil(ShowBoundMs, [&] { return OnScreen::VisibleWindowsOf(runner.Id()).size() > windowsBefore; }));
+    OnScreen::Key("x");
     CheckAllEndedCleanly(site, runner, shutdowns);
     CHECK(WIFEXITED(*runner.ExitStatus()));
 }
@@ -87,13 +87,13 @@ TEST_CASE("the splash process: centred on the screen with the embedded image; sh
 
     LinuxFiles::WriteFileReplacing(settings, "[INI]\nshowsplash=1\n");
     TChildProcess splash = SpawnChild(options);
-    REQUIRE(WaitUntil(ShowBoundMs, [&] { return !Display::VisibleWindowsOf(splash.Id()).empty(); }));
-    const Display::TBounds bounds = Display::Bounds(Display::VisibleWindowsOf(splash.Id()).front());
+    REQUIRE(WaitUntil(ShowBoundMs, [&] { return !OnScreen::VisibleWindowsOf(splash.Id()).empty(); }));
+    const OnScreen::TBounds bounds = OnScreen::Bounds(OnScreen::VisibleWindowsOf(splash.Id()).front());
     CHECK(bounds.Width == 424);  // the shipped PNG
     CHECK(bounds.Height == 222);
     CHECK(bounds.Left == (1280 - 424) / 2);
     CHECK(bounds.Top == (1024 - 222) / 2);
-    Display::Screenshot("splash.png");
+    OnScreen::Screenshot("splash.png");
     splash.Kill();
 
     LinuxFiles::WriteFileReplacing(settings, "[INI]\nshowsplash=0\n");
