@@ -175,7 +175,7 @@ void TControl::Repaint() {
     if (Font.Bold) css += " font-weight: bold;";
     if (Font.Underline) css += " text-decoration-line: underline;";
     if (TextColor) css += " color: " + CssColor(*TextColor) + ";";
-    css += " }";
+    css += KindStyle() + " }";
     GtkStyleContext* context = gtk_widget_get_style_context(TextWidget());
     if (style_) gtk_style_context_remove_provider(context, GTK_STYLE_PROVIDER(style_.Get()));
     style_ = GObjectPtr<GtkCssProvider>::Adopt(gtk_css_provider_new());

@@ -87,6 +87,8 @@ protected:
     // The widget that carries the text and the font (a link's label inside its event box).
     virtual GtkWidget* TextWidget() const { return handle_; }
     virtual bool SizesToText() const { return false; }
+    // CSS declarations of the kind, beside the font and colour.
+    virtual std::string KindStyle() const { return {}; }
     void Connect(gpointer instance, const char* signal, GCallback callback);
 
     GtkWidget* handle_ = nullptr;
@@ -128,6 +130,8 @@ private:
 class TButton : public TControl {
 protected:
     GtkWidget* Create(const TControlDef& def) override;
+    // The table's height, not the theme's taller minimum.
+    std::string KindStyle() const override { return " min-height: 0; padding-top: 0; padding-bottom: 0;"; }
 };
 
 class TEdit : public TControl {
