@@ -34,7 +34,7 @@ TEST_CASE("the splash shows until the first page; the tray icon hides and shows 
 
     // The splash child showed its window before the first page was complete, and is gone after it.
     const auto timeline = [&] { return LinuxFiles::FileExists(timelinePath) ? LinuxFiles::ReadFile(timelinePath) : ""; };
-    REQUIRE(WaitUntil(30000, [&] { return timeline().find(" first-page-complete ") != std::string::npos; }));
+    REQUIRE(WaitUntil(60000, [&] { return timeline().find(" first-page-complete ") != std::string::npos; }));
     CHECK(timeline().find(" splash-shown ") < timeline().find(" first-page-complete "));
     CHECK(WaitUntil(5000, [&] { return site.Splashes().empty(); }));
 
