@@ -31,9 +31,11 @@ std::string StartAndCheckCleanStart(const TSite& site, TChildProcess& runner) {
     const size_t logBefore = site.WorkFile("mysqld.log").size();
     runner = site.Start();
     const std::string page = site.WaitForHomePage();
+    INFO(LinuxFiles::ReadFile(site.Root + "/runner.log"));
     const std::string log = site.WorkFile("mysqld.log");
     CHECK(log.size() > logBefore);
     CHECK(log.find("crash recovery", logBefore) == std::string::npos);
+    CHECK(!page.empty());
     return page;
 }
 

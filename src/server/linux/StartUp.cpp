@@ -151,7 +151,10 @@ void TRunner::ReportStartUpFailure(const std::string& reason) {
     Guarded([&] { CloseSplash(); });
     // Nothing of ours may run while the message waits for the user.
     Guarded([&] { StopServers(); });
-    ShowMessage(ProductTitle + " could not start.\n\n" + WithFinalPeriod(reason), ProductTitle, true);
+    const std::string text = ProductTitle + " could not start.\n\n" + WithFinalPeriod(reason);
+    // Also where a terminal or the session's journal keeps it.
+    std::fprintf(stderr, "%s\n", text.c_str());
+    ShowMessage(text, ProductTitle, true);
     Quit();
 }
 
