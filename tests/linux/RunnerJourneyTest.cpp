@@ -73,6 +73,7 @@ TEST_CASE("a guest book entry survives closing, a kill and a restart, and the se
         else
             runner.Signal(SIGTERM);
         CheckAllEndedCleanly(site, runner, shutdowns++);
+        CHECK(Count(site.WorkFile("httpd.log"), "caught SIGWINCH, shutting down gracefully") == 1);
 
         CHECK(Count(StartAndCheckCleanStart(site, runner), "Grüße aus der Prüfung") == 1);
         runner.Signal(SIGKILL);

@@ -173,7 +173,7 @@ void TRunner::StartServers() {
     BinDir = ResolveBinDir();
     SetEnvironmentSecond();
     CheckWebServerProgram();
-    NamedStep("The database server could not be started", [&] { StartDatabaseServer(); });
+    NamedStep("The database server could not be started", [&] { StartDatabaseServer(DatabaseFirstPort); });
     TimelineMark("database-started");
     NamedStep("php.ini could not be written", [&] { WritePhpIni(); });
     NamedStep("The web server's port could not be chosen", [&] { ChooseWebPort(); });
