@@ -11,7 +11,7 @@ packages=(cmake ninja-build g++ pkg-config
   wine wine64 xvfb x11-apps x11-utils imagemagick xdotool
   doctest-dev nasm dpkg-dev python3 python3-pil fonts-dejavu-core
   zlib1g-dev libjpeg62-turbo-dev libpng-dev libbenchmark-dev clang libclang-rt-14-dev
-  libgtk-3-dev libwebkit2gtk-4.1-dev curl
+  libgtk-3-dev libwebkit2gtk-4.1-dev libayatana-appindicator3-dev trayer curl
   apache2 libapache2-mod-php8.2 php8.2-mysql mariadb-server)
 
 sudo_() { if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi; }

@@ -6,15 +6,12 @@
 #include <sys/socket.h>
 #include <sys/wait.h>
 
-#include <chrono>
 
 #include "RunnerKit.h"
 #include "util/linux/Fd.h"
 #include "util/linux/Files.h"
 
 namespace {
-
-constexpr unsigned StopBoundMs = 5000 + 3000;  // the runner's 5 s and room for a busy machine
 
 // Empty when another program holds the port already (other tests on this machine).
 UniqueFd HoldPort(int port) {
@@ -27,19 +24,6 @@ UniqueFd HoldPort(int port) {
         ::listen(listener.Get(), 1) != 0)
         return {};
     return listener;
-}
-
-long long ElapsedMs(std::chrono::steady_clock::time_point since) {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - since).count();
-}
-
-// The runner is gone and so are its servers, the database after a clean stop.
-void CheckAllEndedCleanly(const TSite& site, TChildProcess& runner, long long shutdownsBefore) {
-    const auto since = std::chrono::steady_clock::now();
-    CHECK(WaitUntil(StopBoundMs, [&] { return !runner.Running() && site.Servers().empty(); }));
-    CHECK(ElapsedMs(since) < StopBoundMs);
-    CHECK(site.Servers().empty());
-    CHECK(Count(site.WorkFile("mysqld.log"), "mysqld: Shutdown complete") == shutdownsBefore + 1);
 }
 
 // The page from a start that found the database as a clean stop left it.

@@ -1,5 +1,6 @@
 #include "RunnerKit.h"
 
+#include <doctest/doctest.h>
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <signal.h>
@@ -11,6 +12,7 @@
 #include <functional>
 #include <memory>
 #include <regex>
+#include <sstream>
 #include <thread>
 
 #include "server/ServerText.h"
@@ -80,10 +82,17 @@ int TSite::DatabasePort() const { return std::atoi(ReadIniText(WorkFile("my.ini"
 
 std::vector<THeldProcess> TSite::Servers() const {
     return HoldProcessesWhere([&](const TArguments& arguments) {
+        if (arguments.size() > 1 && arguments[0] == Exe) return false;  // the splash
         for (const std::string& argument : arguments)
             if (argument.find(Work) != std::string::npos) return true;
         return false;
     }, true);
+}
+
+std::vector<THeldProcess> TSite::Splashes() const {
+    return HoldProcessesWhere([&](const TArguments& arguments) {
+        return arguments.size() > 1 && arguments[0] == Exe && arguments[1] == "splash";
+    });
 }
 
 std::string TSite::WaitForHomePage(unsigned limitMs) const {
@@ -95,13 +104,25 @@ std::string TSite::WaitForHomePage(unsigned limitMs) const {
     return page.find("MariaDB") != std::string::npos ? page : "";
 }
 
-std::string Curl(const std::string& arguments) {
-    const std::unique_ptr<FILE, int (*)(FILE*)> pipe(::popen(("curl -s -m 20 " + arguments).c_str(), "r"), ::pclose);
+void CheckAllEndedCleanly(const TSite& site, TChildProcess& runner, long long shutdownsBefore) {
+    constexpr unsigned StopBoundMs = 5000 + 3000;  // the runner's 5 s and room for a busy machine
+    const auto since = std::chrono::steady_clock::now();
+    CHECK(WaitUntil(StopBoundMs, [&] { return !runner.Running() && site.Servers().empty(); }));
+    CHECK(std::chrono::steady_clock::now() - since < std::chrono::milliseconds(StopBoundMs));
+    CHECK(site.Servers().empty());
+    CHECK(site.Splashes().empty());
+    CHECK(Count(site.WorkFile("mysqld.log"), "mysqld: Shutdown complete") == shutdownsBefore + 1);
+}
+
+std::string Output(const std::string& command) {
+    const std::unique_ptr<FILE, int (*)(FILE*)> pipe(::popen(command.c_str(), "r"), ::pclose);
     std::string output;
     char buffer[4096];
     while (pipe && std::fgets(buffer, sizeof(buffer), pipe.get())) output += buffer;
     return output;
 }
+
+std::string Curl(const std::string& arguments) { return Output("curl -s -m 20 " + arguments); }
 
 bool WaitUntil(unsigned limitMs, const std::function<bool()>& done) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(limitMs);
@@ -116,6 +137,73 @@ long long Count(const std::string& text, const std::string& part) {
     long long count = 0;
     for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
     return count;
+}
+
+namespace OnScreen {
+
+namespace {
+
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream stream(text);
+    for (std::string line; std::getline(stream, line);)
+        if (!line.empty()) lines.push_back(line);
+    return lines;
+}
+
+}  // namespace
+
+std::vector<std::string> VisibleWindows(const std::string& namePattern) {
+    return Lines(Output("xdotool search --onlyvisible --name " + Quoted(namePattern) + " 2>/dev/null"));
+}
+
+std::vector<std::string> VisibleWindowsOf(int pid) {
+    return Lines(Output("xdotool search --onlyvisible --pid " + std::to_string(pid) + " 2>/dev/null"));
+}
+
+TBounds Bounds(const std::string& window) {
+    std::smatch match;
+    const std::string text = Output("xdotool getwindowgeometry " + window + " 2>/dev/null");
+    if (!std::regex_search(text, match, std::regex(R"(Position: (-?\d+),(-?\d+)[\s\S]*Geometry: (\d+)x(\d+))")))
+        return {};
+    return {std::stoi(match[1]), std::stoi(match[2]), std::stoi(match[3]), std::stoi(match[4])};
+}
+
+void Click(const TBounds& on, int button, int repeat) {
+    Shell("xdotool mousemove " + std::to_string(on.Left + on.Width / 2) + " " + std::to_string(on.Top + on.Height / 2) +
+          " click --repeat " + std::to_string(repeat) + " --delay 80 " + std::to_string(button));
+}
+
+void Key(const std::string& key) { Shell("xdotool key " + key); }
+
+void Screenshot(const std::string& name) {
+    const char* folder = std::getenv("VADROME_SCREENSHOTS");
+    if (!folder) return;
+    Shell("mkdir -p " + Quoted(folder) + " && import -window root " + Quoted(std::string(folder) + "/" + name));
+}
+
+}  // namespace OnScreen
+
+TTrayHost::TTrayHost(const std::string& logPath) {
+    TSpawnOptions options;
+    options.OutputPath = logPath;
+    options.Arguments = {"/usr/bin/trayer", "--edge", "top", "--align", "right", "--widthtype", "pixel", "--width",
+                         "64", "--heighttype", "pixel", "--height", "32", "--SetDockType", "false"};
+    trayer_ = SpawnChild(options);
+    REQUIRE_MESSAGE(WaitUntil(10000, [] { return !OnScreen::VisibleWindows("^panel$").empty(); }),
+                    (LinuxFiles::FileExists(logPath) ? LinuxFiles::ReadFile(logPath) : "trayer said nothing"));
+}
+
+void TTrayHost::Raise() const {
+    for (const std::string& panel : OnScreen::VisibleWindows("^panel$")) Shell("xdotool windowraise " + panel);
+}
+
+OnScreen::TBounds TTrayHost::Icon(const std::string& name) const {
+    for (const std::string& window : OnScreen::VisibleWindows("^" + name + "$")) {
+        const OnScreen::TBounds bounds = OnScreen::Bounds(window);
+        if (bounds.Top < 32 && bounds.Width <= 64) return bounds;
+    }
+    return {};
 }
 
 // As a window manager closes a window: WM_DELETE_WINDOW to each shown top-level window of the process.

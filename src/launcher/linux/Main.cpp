@@ -4,6 +4,11 @@
 
 #include <cstdlib>
 #include <memory>
+#include <string>
+
+#include "customize/linux/SplashForm.h"
+#include "util/Text.h"
+#include "util/linux/Files.h"
 
 #include "server/linux/Runner.h"
 #include "shell/linux/MainForm.h"
@@ -22,9 +27,20 @@ std::unique_ptr<TRunner> CreateRunner(bool windowless) {
     return std::make_unique<TfrmMain>();
 }
 
+// "splash" and an existing settings file: the runner's splash child. Any
+// other "splash" line ends at once, as on Windows.
+bool IsSplashCommand(int argc, char** argv) { return argc >= 2 && LowerAscii(argv[1]) == "splash"; }
+
+int RunSplash(int argc, char** argv) {
+    if (argc < 3 || !LinuxFiles::FileExists(argv[2]) || !gtk_init_check(&argc, &argv)) return 0;
+    RunSplashMode(argv[2]);
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (IsSplashCommand(argc, argv)) return RunSplash(argc, argv);
     if (!TRunner::ClaimSingleInstance()) return 0;
     const bool windowless = Windowless();
     if (!windowless && !gtk_init_check(&argc, &argv)) {

@@ -4,6 +4,7 @@
 
 #include "server/Product.h"
 #include "server/ServerText.h"
+#include "shell/linux/AppIcon.h"
 #include "shell/linux/MessageDialog.h"
 #include "util/Guard.h"
 #include "util/Timeline.h"
@@ -12,7 +13,6 @@
 namespace {
 
 const TFrameDesign MainDesign{true, 60};
-const char MainIconEntry[] = "MAINICON";
 const unsigned SplashCloseTickMs = 15;  // as often as the Windows timer's 1 ms comes
 
 // Without a window manager (a bare X server) nobody maximizes a window.
@@ -24,14 +24,7 @@ bool WindowManagerMaximizes(GtkWindow* window) {
 
 // The executable's own icon, for this window and every dialog.
 void SetApplicationIcon() {
-    const TEmbeddedData data = LinuxFiles::ReadEmbeddedData(LinuxFiles::ExeFileName());
-    const auto icon = data.find(MainIconEntry);
-    if (icon == data.end()) return;
-    auto loader = GObjectPtr<GdkPixbufLoader>::Adopt(gdk_pixbuf_loader_new());
-    const bool loaded = gdk_pixbuf_loader_write(loader.Get(), reinterpret_cast<const guchar*>(icon->second.data()),
-                                                icon->second.size(), nullptr);
-    if (gdk_pixbuf_loader_close(loader.Get(), nullptr) && loaded)
-        gtk_window_set_default_icon(gdk_pixbuf_loader_get_pixbuf(loader.Get()));
+    if (GObjectPtr<GdkPixbuf> icon = LoadMainIcon()) gtk_window_set_default_icon(icon.Get());
 }
 
 }  // namespace
@@ -51,6 +44,7 @@ struct TMainFormSignals {
 TfrmMain::TfrmMain(TStartUp startUp)
     : TBrowserFrame(MainDesign, ProductTitle, TBuild::Later), runsStartUp_(startUp == TStartUp::Run) {
     // With the start-up, the runner's FormCreate builds the window while the servers start.
+    CreateTray();
     if (!runsStartUp_) BuildWindow();
 }
 
@@ -60,6 +54,7 @@ void TfrmMain::BuildWindow() {
     TimelineMark("browser-control-loaded");
     AddAction(actCustomize, "Customize", {GDK_KEY_F11, GdkModifierType(GDK_CONTROL_MASK | GDK_SHIFT_MASK)},
               [this] { actCustomizeExecute(); });
+    WatchMedium();
 }
 
 // The site's cookies, storage and cache belong to this distribution and user:
