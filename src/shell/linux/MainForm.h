@@ -23,6 +23,8 @@ public:
     virtual void RunCustomize();
     void tmrCloseSplashTimer();
     void WebBrowser1DocumentComplete() override;
+    void WebBrowser1FullScreenChange(bool fullScreen) override;
+    std::string BuildFavoritesMenu() override { return TBrowserFrame::BuildFavoritesMenu(); }
 
     // Start-up hooks; the frame's own where both windows share them
     void SetCaption(const std::string& title) override { TBrowserFrame::SetCaption(title); }
@@ -47,6 +49,7 @@ protected:
     void BuildWindow() override;
     WebKitWebView* CreateWebView() override;
     std::string HomePage() const override;
+    std::string FavoritesPath() const override { return FavoritesFile; }
     void BrowserWindowClosed() override { Quit(); }  // a page closed the main window
     void FormClose() override;
 
@@ -55,6 +58,6 @@ private:
     TTimeoutSource timer1_, tmrCloseSplash_;
     bool runsStartUp_;
     bool showOnStart_ = true;
-    bool fullScreen_ = false;
+    bool fullScreen_ = false;  // the setting's, for good
     bool documentComplete_ = false;  // the first page is there
 };
