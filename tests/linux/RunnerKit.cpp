@@ -100,3 +100,39 @@ long long Count(const std::string& text, const std::string& part) {
     for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
     return count;
 }
+
+TDrivenSite::TDrivenSite(const std::string& name) : TSite(name) {
+    const std::string www = Quoted(Dir + "/www");
+    Shell("cp " + Quoted(std::getenv("VADROME_LINUX_TEST_SITE")) + "/*.php " + www + " && cp " + www + "/driven.php " +
+          www + "/index.php && mkdir -m 777 " + www + "/do && touch " + www + "/report.txt && chmod 666 " + www +
+          "/report.txt");
+}
+
+void TDrivenSite::Drive(const std::string& page, const std::string& script) const {
+    LinuxFiles::WriteFileReplacing(Dir + "/www/do/" + page + ".js", script, 0644);
+}
+
+bool TDrivenSite::WaitForReport(const std::string& page, const std::string& text, unsigned limitMs) const {
+    return WaitUntil(limitMs, [&] {
+        return LinuxFiles::ReadFile(Dir + "/www/report.txt").find(page + " " + text) != std::string::npos;
+    });
+}
+
+std::string Xdotool(const std::string& arguments) {
+    const std::unique_ptr<FILE, int (*)(FILE*)> pipe(::popen(("xdotool " + arguments + " 2>/dev/null").c_str(), "r"),
+                                                     ::pclose);
+    std::string output;
+    char buffer[4096];
+    while (pipe && std::fgets(buffer, sizeof(buffer), pipe.get())) output += buffer;
+    return output;
+}
+
+TXWindow FindXWindow(const std::string& namePattern) {
+    const std::string found = Xdotool("search --onlyvisible --name " + Quoted(namePattern));
+    if (found.empty()) return {};
+    std::smatch match;
+    const std::string geometry = Xdotool("getwindowgeometry " + found.substr(0, found.find('\n')));
+    if (!std::regex_search(geometry, match, std::regex(R"(Position: (-?[0-9]+),(-?[0-9]+)[\s\S]*Geometry: ([0-9]+)x([0-9]+))")))
+        return {};
+    return {std::stoi(match[1]), std::stoi(match[2]), std::stoi(match[3]), std::stoi(match[4])};
+}

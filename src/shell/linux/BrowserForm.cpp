@@ -106,9 +106,10 @@ size_t TfrmBrowser::Count() { return Popups().size(); }
 // opener's process, settings and data.
 WebKitWebView* TfrmBrowser::CreateWebView() {
     auto content = GObjectPtr<WebKitUserContentManager>::Adopt(webkit_user_content_manager_new());
-    return WEBKIT_WEB_VIEW(g_object_new(WEBKIT_TYPE_WEB_VIEW, "related-view", opener_, "settings",
+    auto* v= WEBKIT_WEB_VIEW(g_object_new(WEBKIT_TYPE_WEB_VIEW, "related-view", opener_, "settings",
                                         webkit_web_view_get_settings(opener_), "user-content-manager", content.Get(),
                                         nullptr));
+    return v;
 }
 
 void TfrmBrowser::WebBrowser1ReadyToShow() {

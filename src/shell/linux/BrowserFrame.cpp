@@ -24,9 +24,22 @@ const int RowSpacing = 6;
 
 // WebKit lets a script close only a window with one page in its history; the
 // Windows control lets every page close its window. So the page's close is ours.
-const char CloseMessage[] = "vadromeClose";
-const char CloseScript[] =
-    "window.close = function () { window.webkit.messageHandlers.vadromeClose.postMessage(null); };";
+// Every window's handler has a name of its own. A pop-up's first page runs
+// with its opener's scripts and handlers, so a message may come from a page
+// of another window: the window asks its own page before it closes.
+std::string CloseMessageName() {
+    static int windows = 0;
+    return "vadromeClose" + std::to_string(++windows);
+}
+
+// The page marks itself, so the window that hears the message can ask its
+// own page; the native close still runs, for the pop-ups a script opened.
+std::string CloseScript(const std::string& message) {
+    return "(() => { const nativeClose = window.close.bind(window); window.close = function () {"
+           " window.vadromeClosing = true; window.webkit.messageHandlers." +
+           message + ".postMessage(null); nativeClose(); }; })();";
+}
+const char ClosingQuestion[] = "window.vadromeClosing === true";
 
 const char FavoriteCaptionKey[] = "vadrome-favorite";
 const char SavedPageSuffix[] = ".html";
@@ -181,7 +194,16 @@ struct TFrameSignals {
     }
     static void Close(WebKitWebView*, gpointer self) { Run(self, [&] { Form(self).BrowserWindowClosed(); }); }
     static void ScriptClose(WebKitUserContentManager*, WebKitJavascriptResult*, gpointer self) {
-        Run(self, [&] { Form(self).BrowserWindowClosed(); });
+        Run(self, [&] { Form(self).WebViewScriptClose(); });
+    }
+    static void ClosingAnswered(GObject* view, GAsyncResult* result, gpointer self) {
+        GError* error = nullptr;
+        auto answer = GObjectPtr<JSCValue>::Adopt(
+            webkit_web_view_evaluate_javascript_finish(WEBKIT_WEB_VIEW(view), result, &error));
+        const GErrorPtr failed(error);
+        if (failed && g_error_matches(failed.get(), G_IO_ERROR, G_IO_ERROR_CANCELLED)) return;  // the window is gone
+        if (answer && jsc_value_is_boolean(answer.Get()) && jsc_value_to_boolean(answer.Get()))
+            Run(self, [&] { Form(self).BrowserWindowClosed(); });
     }
 };
 
@@ -201,6 +223,7 @@ TBrowserFrame::TBrowserFrame(const TFrameDesign& design, const std::string& capt
 // No handler may reach this object once it is going: every connection goes
 // before the window and the web view inside it.
 TBrowserFrame::~TBrowserFrame() {
+    g_cancellable_cancel(pending_.Get());
     signals_.clear();
     gtk_widget_destroy(window_.Get());
 }
@@ -245,7 +268,8 @@ GtkWidget* TBrowserFrame::CreateCoolBar() {
     tlbToolbar = gtk_toolbar_new();
     gtk_toolbar_set_style(GTK_TOOLBAR(tlbToolbar), GTK_TOOLBAR_BOTH);
     gtk_toolbar_set_icon_size(GTK_TOOLBAR(tlbToolbar), GTK_ICON_SIZE_LARGE_TOOLBAR);
-    gtk_toolbar_set_show_arrow(GTK_TOOLBAR(tlbToolbar), FALSE);
+    // A narrow pop-up keeps its page area: the buttons that do not fit go behind an arrow.
+    gtk_toolbar_set_show_arrow(GTK_TOOLBAR(tlbToolbar), TRUE);
     btnBack = CreateToolButton("go-previous-symbolic", "Back", "Go back one page (Alt+Left Arrow)",
                                G_CALLBACK(TFrameSignals::BackClicked));
     btnForward = CreateToolButton("go-next-symbolic", "Forward", "Go forward one page (Alt+Right Arrow)",
@@ -374,10 +398,10 @@ void TBrowserFrame::ConnectWebView() {
     Connect(webkit_web_view_get_back_forward_list(WebBrowser1), "changed",
             G_CALLBACK(TFrameSignals::HistoryChanged));
     WebKitUserContentManager* content = webkit_web_view_get_user_content_manager(WebBrowser1);
-    webkit_user_content_manager_register_script_message_handler(content, CloseMessage);
-    Connect(content, (std::string("script-message-received::") + CloseMessage).c_str(),
-            G_CALLBACK(TFrameSignals::ScriptClose));
-    WebKitUserScript* script = webkit_user_script_new(CloseScript, WEBKIT_USER_CONTENT_INJECT_TOP_FRAME,
+    const std::string closeMessage = CloseMessageName();
+    webkit_user_content_manager_register_script_message_handler(content, closeMessage.c_str());
+    Connect(content, ("script-message-received::" + closeMessage).c_str(), G_CALLBACK(TFrameSignals::ScriptClose));
+    WebKitUserScript* script = webkit_user_script_new(CloseScript(closeMessage).c_str(), WEBKIT_USER_CONTENT_INJECT_TOP_FRAME,
                                                       WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START, nullptr, nullptr);
     webkit_user_content_manager_add_script(content, script);
     webkit_user_script_unref(script);
@@ -504,6 +528,11 @@ void TBrowserFrame::WebViewLoadingNotify() {
     }
     WebBrowser1ProgressChange(-1, ProgressMaximum);
     WebBrowser1DownloadComplete();
+}
+
+void TBrowserFrame::WebViewScriptClose() {
+    webkit_web_view_evaluate_javascript(WebBrowser1, ClosingQuestion, -1, nullptr, nullptr, pending_.Get(),
+                                        TFrameSignals::ClosingAnswered, this);
 }
 
 void TBrowserFrame::WebViewHistoryChanged() {

@@ -153,6 +153,7 @@ protected:
     void WebViewLoadingNotify();
     void WebViewHistoryChanged();
     void WebViewMouseTargetChanged(WebKitHitTestResult* hit);
+    void WebViewScriptClose();
     bool WebViewDecidePolicy(WebKitPolicyDecision* decision, WebKitPolicyDecisionType type);
 
     // Window full screen or back as it was, also where no window manager does it.
@@ -183,6 +184,7 @@ private:
         bool coolBar = true, statusBar = true;
     } placeBeforeFullScreen_;
     bool windowFullScreen_ = false;
+    GObjectPtr<GCancellable> pending_ = GObjectPtr<GCancellable>::Adopt(g_cancellable_new());  // our page questions
     GObjectPtr<GtkPageSetup> pageSetup_;
     GObjectPtr<GtkPrintSettings> printSettings_;
 };

@@ -1,0 +1,123 @@
+// The Linux runner's browser windows with Debian's real servers and WebKit,
+// driven through pages of a test site: pop-ups where the page asked for them,
+// Favorites, a download through the Save dialog, a page's full screen.
+#include <doctest/doctest.h>
+
+#include <csignal>
+#include <cstdlib>
+
+#include "RunnerKit.h"
+#include "util/linux/Files.h"
+
+namespace {
+
+const int ScreenWidth = 1280, ScreenHeight = 1024;  // the display the test runs under
+
+std::string Caption(const std::string& page) { return "^Driven " + page + " - Vadrome$"; }
+
+TXWindow WaitForXWindow(const std::string& page) {
+    TXWindow window;
+    WaitUntil(20000, [&] { return (window = FindXWindow(Caption(page))).width > 0; });
+    return window;
+}
+
+// Keys as the user types them, to the window that has the focus.
+void Keys(const std::string& window, const std::string& keys) {
+    const std::string id = Xdotool("search --onlyvisible --name '" + window + "'");
+    Xdotool("windowfocus --sync " + id.substr(0, id.find('\n')));
+    Xdotool("key --delay 150 " + keys);
+}
+
+// A desktop whose text editor is a script that notes the file it was given.
+void UseFakeEditor(const TSite& site) {
+    const std::string data = site.Root + "/xdg-data", config = site.Root + "/xdg-config";
+    LinuxFiles::WriteFileReplacing(site.Root + "/editor.sh",
+                                   "#!/bin/sh\nprintf %s \"$1\" > '" + site.Root + "/edited.txt'\n", 0755);
+    (void)::system(("mkdir -p '" + data + "/applications' '" + config + "'").c_str());
+    LinuxFiles::WriteFileReplacing(data + "/applications/fake-editor.desktop",
+                                   "[Desktop Entry]\nType=Application\nName=Fake Editor\nExec='" + site.Root +
+                                       "/editor.sh' %f\nMimeType=text/plain;\n");
+    LinuxFiles::WriteFileReplacing(config + "/mimeapps.list", "[Default Applications]\ntext/plain=fake-editor.desktop\n");
+    ::setenv("XDG_DATA_HOME", data.c_str(), 1);
+    ::setenv("XDG_CONFIG_HOME", config.c_str(), 1);
+}
+
+}  // namespace
+
+TEST_CASE("pop-ups where pages ask for them, Favorites, a download and full screen, with the real servers") {
+    TDrivenSite site("Browser");
+    LinuxFiles::WriteFileReplacing(site.Dir + "/bin/Favorites.ini",
+                                   "[DIRS]\n[URLS]\nDriven Fav=http://{LOCALHOST:PORT}/driven.php?name=fav\n");
+    UseFakeEditor(site);
+    TChildProcess runner = site.Start();
+    REQUIRE_MESSAGE(site.WaitForReport("main", "loaded", 90000), LinuxFiles::ReadFile(site.Root + "/runner.log"));
+    const TXWindow main = WaitForXWindow("main");
+
+    // Place, size and bars as asked: the page area is what the page asked for.
+    site.Drive("main", "window.open('driven.php?name=a', 'a', "
+                       "'left=100,top=50,width=400,height=300,toolbar=no,menubar=no,status=no')");
+    CHECK(site.WaitForReport("a", "loaded 400x300"));
+    CHECK(WaitForXWindow("a") == TXWindow{100, 50, 400, 300});
+
+    site.Drive("main", "window.open('driven.php?name=b', 'b', "
+                       "'left=700,top=500,width=400,height=300,toolbar=yes,menubar=yes,location=yes,status=yes')");
+    CHECK(site.WaitForReport("b", "loaded 400x300"));
+    const TXWindow b = WaitForXWindow("b");
+    CHECK(b.left == 700);
+    CHECK(b.width == 400);
+    CHECK(b.height > 300 + 40);  // the tool bar and the status bar besides
+
+    // The page's full screen, and back to the window as it was.
+    site.Drive("b", "document.onclick = () => document.documentElement.requestFullscreen()"
+                    ".then(() => setTimeout(() => report('full ' + innerWidth + 'x' + innerHeight), 500));"
+                    "report('armed')");
+    REQUIRE(site.WaitForReport("b", "armed"));
+    Xdotool("mousemove " + std::to_string(b.left + 200) + " " + std::to_string(b.top + b.height / 2) + " click 1");
+    CHECK(site.WaitForReport("b", "full " + std::to_string(ScreenWidth) + "x" + std::to_string(ScreenHeight)));
+    CHECK(WaitForXWindow("b") == TXWindow{0, 0, ScreenWidth, ScreenHeight});
+    site.Drive("b", "document.exitFullscreen().then(() => setTimeout(() => report('back ' + innerWidth + 'x' + "
+                    "innerHeight), 500))");
+    CHECK(site.WaitForReport("b", "back 400x300"));
+    CHECK(WaitForXWindow("b") == b);
+
+    // A size alone is no place: 800 x 600 in the middle; a place off the screen comes back onto it.
+    site.Drive("main", "window.open('driven.php?name=c', 'c', 'width=400,height=300')");
+    CHECK(WaitForXWindow("c") == TXWindow{(ScreenWidth - 800) / 2, (ScreenHeight - 600) / 2, 800, 600});
+    site.Drive("c", "window.close()");
+    site.Drive("main", "window.open('driven.php?name=d', 'd', 'left=5000,top=50,width=400,height=300')");
+    CHECK(WaitForXWindow("d") == TXWindow{ScreenWidth - 400, 50, 400, 300});
+
+    // A pop-up of a pop-up; its window.close closes it alone.
+    site.Drive("a", "window.open('driven.php?name=e', 'e', 'left=300,top=300,width=300,height=200')");
+    CHECK(WaitForXWindow("e") == TXWindow{300, 300, 300, 200});
+    site.Drive("e", "window.close()");
+    CHECK(WaitUntil(10000, [] { return FindXWindow(Caption("e")).width == 0 && FindXWindow(Caption("c")).width == 0; }));
+    site.Drive("a", "report('still here')");
+    CHECK(site.WaitForReport("a", "still here"));
+    CHECK(FindXWindow(Caption("main")) == main);
+    CHECK(runner.Running());
+
+    // Favorites: the item loads its page in the main window; Organize hands the file to the editor.
+    Keys("Driven main - Vadrome", "alt+m Up Return");
+    CHECK(site.WaitForReport("fav", "loaded"));
+    Keys("Driven fav - Vadrome", "alt+m Up Up Return");
+    CHECK(WaitUntil(10000, [&] { return LinuxFiles::FileExists(site.Root + "/edited.txt"); }));
+    CHECK(LinuxFiles::ReadFile(site.Root + "/edited.txt") == site.Dir + "/bin/Favorites.ini");
+
+    // A download: the Save dialog asks where, and the file is what the site sent.
+    const std::string saved = site.Root + "/saved export.bin", sent = site.Root + "/sent.bin";
+    site.Drive("fav", "document.getElementById('export').click()");
+    REQUIRE(WaitUntil(20000, [] { return FindXWindow("^Save As$").width > 0; }));
+    Keys("^Save As$", "ctrl+a");
+    Xdotool("type --delay 20 '" + saved + "'");
+    Xdotool("key Return");
+    Curl("-o '" + sent + "' " + site.Home() + "/export.php");
+    CHECK(WaitUntil(20000, [&] {
+        return LinuxFiles::FileExists(saved) && LinuxFiles::ReadFile(saved).size() == LinuxFiles::ReadFile(sent).size();
+    }));
+    CHECK(LinuxFiles::ReadFile(saved) == LinuxFiles::ReadFile(sent));
+    CHECK(LinuxFiles::ReadFile(sent).size() == 70000);
+
+    runner.Signal(SIGTERM);
+    CHECK(WaitUntil(10000, [&] { return !runner.Running() && site.Servers().empty(); }));
+}
