@@ -114,9 +114,11 @@ void TDrivenSite::Drive(const std::string& page, const std::string& script) cons
 
 bool TDrivenSite::WaitForReport(const std::string& page, const std::string& text, unsigned limitMs) const {
     return WaitUntil(limitMs, [&] {
-        return LinuxFiles::ReadFile(Dir + "/www/report.txt").find(page + " " + text) != std::string::npos;
+        return Reports().find(page + " " + text) != std::string::npos;
     });
 }
+
+std::string TDrivenSite::Reports() const { return LinuxFiles::ReadFile(Dir + "/www/report.txt"); }
 
 std::string Xdotool(const std::string& arguments) {
     const std::unique_ptr<FILE, int (*)(FILE*)> pipe(::popen(("xdotool " + arguments + " 2>/dev/null").c_str(), "r"),

@@ -34,6 +34,7 @@ struct TDrivenSite : TSite {
     void Drive(const std::string& page, const std::string& script) const;
     // Waits for the page's report that starts with text; false when it never comes.
     bool WaitForReport(const std::string& page, const std::string& text, unsigned limitMs = 30000) const;
+    std::string Reports() const;
 };
 
 // A top-level window as the X server has it.

@@ -348,9 +348,15 @@ GtkWidget* TBrowserFrame::CreateStatusBar() {
     gtk_widget_set_size_request(lastPanel, design_.StatusPanel2Width, -1);
     gtk_box_pack_start(GTK_BOX(panels), lastPanel, FALSE, FALSE, 0);
 
+    // As on Windows the panels are cut off in a narrow window, never widening it.
+    GtkWidget* clip = gtk_scrolled_window_new(nullptr, nullptr);
+    gtk_scrolled_window_set_policy(GTK_SCROLLED_WINDOW(clip), GTK_POLICY_EXTERNAL, GTK_POLICY_NEVER);
+    gtk_scrolled_window_set_propagate_natural_width(GTK_SCROLLED_WINDOW(clip), TRUE);
+    gtk_container_add(GTK_CONTAINER(clip), panels);
+
     GtkWidget* statusBar = gtk_box_new(GTK_ORIENTATION_VERTICAL, 0);
     gtk_box_pack_start(GTK_BOX(statusBar), gtk_separator_new(GTK_ORIENTATION_HORIZONTAL), FALSE, FALSE, 0);
-    gtk_box_pack_start(GTK_BOX(statusBar), panels, FALSE, FALSE, 0);
+    gtk_box_pack_start(GTK_BOX(statusBar), clip, FALSE, FALSE, 0);
     return statusBar;
 }
 
@@ -609,7 +615,7 @@ std::string TBrowserFrame::ButtonHint(GtkWidget* button) const {
 
 GtkWidget* TBrowserFrame::CreateFindBar() {
     edtFind = gtk_search_entry_new();
-    gtk_entry_set_width_chars(GTK_ENTRY(edtFind), 30);
+    gtk_entry_set_width_chars(GTK_ENTRY(edtFind), 16);  // small pop-ups keep their width
     Connect(edtFind, "search-changed", G_CALLBACK(TFrameSignals::FindChanged));
     Connect(edtFind, "activate", G_CALLBACK(TFrameSignals::FindEnter));
     Connect(edtFind, "stop-search", G_CALLBACK(TFrameSignals::FindStop));
