@@ -47,7 +47,7 @@ void UseFakeEditor(const TSite& site) {
 TEST_CASE("pop-ups where pages ask for them, Favorites, a download and full screen, with the real servers") {
     TDrivenSite site("Browser");
     LinuxFiles::WriteFileReplacing(site.Dir + "/bin/Favorites.ini",
-                                   "[DIRS]\n[URLS]\nDriven Fav=http://{LOCALHOST:PORT}/driven.php?name=fav\n");
+                                   "\xEF\xBB\xBF[URLS]\nDriven Fav=http://{LOCALHOST:PORT}/driven.php?name=fav\n[DIRS]\n");
     UseFakeEditor(site);
     TChildProcess runner = site.Start();
     REQUIRE_MESSAGE(site.WaitForReport("main", "loaded", 90000), LinuxFiles::ReadFile(site.Root + "/runner.log"));

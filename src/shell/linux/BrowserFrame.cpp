@@ -78,6 +78,18 @@ void WithPageData(WebKitWebView* view, std::function<void(GBytes*)> then) {
         new std::function<void(GBytes*)>(std::move(then)));
 }
 
+// A line in the middle of its cell: the two columns share their rows, and a
+// separator item stretched to a row of the other column draws a grey block.
+GtkWidget* MenuSeparator() {
+    GtkWidget* item = gtk_menu_item_new();
+    GtkWidget* line = gtk_separator_new(GTK_ORIENTATION_HORIZONTAL);
+    gtk_widget_set_valign(line, GTK_ALIGN_CENTER);
+    gtk_container_add(GTK_CONTAINER(item), line);
+    gtk_widget_show(line);
+    gtk_widget_set_sensitive(item, FALSE);
+    return item;
+}
+
 GdkModifierType ShortCutModifiers(guint state) {
     return GdkModifierType(state & gtk_accelerator_get_default_mod_mask());
 }
@@ -319,6 +331,7 @@ GtkWidget* TBrowserFrame::CreateAddressBox() {
     cboAddress = gtk_combo_box_text_new_with_entry();
     gtk_widget_set_valign(cboAddress, GTK_ALIGN_CENTER);
     GtkEntry* entry = GTK_ENTRY(gtk_bin_get_child(GTK_BIN(cboAddress)));
+    gtk_entry_set_width_chars(entry, 12);  // in a narrow pop-up the buttons come first
     gtk_entry_set_icon_from_icon_name(entry, GTK_ENTRY_ICON_PRIMARY, "text-html");
     Connect(entry, "key-press-event", G_CALLBACK(TFrameSignals::AddressKeyPress));
     Connect(cboAddress, "changed", G_CALLBACK(TFrameSignals::AddressChanged));
@@ -627,7 +640,7 @@ GtkWidget* TBrowserFrame::CreateFindBar() {
 }
 
 GtkWidget* TBrowserFrame::AttachMenuItem(const char* caption, int column, int row, GCallback activate) {
-    GtkWidget* item = caption ? gtk_menu_item_new_with_mnemonic(caption) : gtk_separator_menu_item_new();
+    GtkWidget* item = caption ? gtk_menu_item_new_with_mnemonic(caption) : MenuSeparator();
     gtk_menu_attach(GTK_MENU(mnuMenu), item, column, column + 1, row, row + 1);
     if (activate) Connect(item, "activate", activate);
     gtk_widget_show(item);

@@ -21,20 +21,28 @@ void SpawnDetached(const std::vector<std::string>& arguments) {
     g_spawn_async(nullptr, argv.data(), nullptr, G_SPAWN_SEARCH_PATH, nullptr, nullptr, nullptr, nullptr);
 }
 
+// Editors on Linux may save UTF-8 with a byte order mark; it is no part of the first line.
+std::string ReadFavoritesText(const std::string& file) {
+    static const std::string ByteOrderMark = "\xEF\xBB\xBF";
+    std::string text = LinuxFiles::ReadFile(file);
+    if (text.starts_with(ByteOrderMark)) text.erase(0, ByteOrderMark.size());
+    return text;
+}
+
 }  // namespace
 
 std::string FavoritesIniPath(const std::string& appDir) { return appDir + "/bin/Favorites.ini"; }
 
 std::vector<TFavoriteItem> ReadFavoritesMenu(const std::string& file) {
     if (!LinuxFiles::FileExists(file)) return {};
-    const std::string text = LinuxFiles::ReadFile(file);
+    const std::string text = ReadFavoritesText(file);
     return PlanFavoritesMenu(ReadIniTextSection(text, FavoriteFoldersSection),
                              ReadIniTextSection(text, FavoritePagesSection));
 }
 
 std::optional<std::string> ReadFavorite(const std::string& file, const char* section, const std::string& caption) {
     if (file.empty() || !LinuxFiles::FileExists(file)) return std::nullopt;
-    return ReadIniText(LinuxFiles::ReadFile(file), section, FavoriteKey(caption));
+    return ReadIniText(ReadFavoritesText(file), section, FavoriteKey(caption));
 }
 
 std::string FavoriteFolderPath(const std::string& value, const std::string& appDir) {
