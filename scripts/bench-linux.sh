@@ -10,7 +10,7 @@ if [ "${1:-}" != --display-ready ]; then
   cmake --preset linux >/dev/null
   cmake --build --preset linux >/dev/null
   if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
-    exec xvfb-run -a -s "-screen 0 1280x900x24" "$0" --display-ready
+    exec xvfb-run -a -s "-screen 0 1280x900x24 -noreset" "$0" --display-ready
   fi
 fi
 state=$(mktemp -d /tmp/vadrome-bench.XXXXXX)

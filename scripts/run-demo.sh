@@ -19,7 +19,7 @@ dist=$(realpath "$root/build/linux/demo")
 seconds=${VADROME_DEMO_SECONDS:-20}
 
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
-  exec xvfb-run -a -s "-screen 0 1280x900x24" env VADROME_DEMO_SECONDS="$seconds" "$0" --display-ready
+  exec xvfb-run -a -s "-screen 0 1280x900x24 -noreset" env VADROME_DEMO_SECONDS="$seconds" "$0" --display-ready
 fi
 export WEBKIT_DISABLE_COMPOSITING_MODE=1
 

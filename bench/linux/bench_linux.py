@@ -31,6 +31,25 @@ def process_start(pid):
     return int(fields[19]) / CLOCK_TICKS
 
 
+def parent_of(pid):
+    with open(f"/proc/{pid}/stat") as f:
+        return int(f.read().rsplit(")", 1)[1].split()[1])
+
+
+def marks(path):
+    """The runner's own timeline: mark -> seconds of CLOCK_BOOTTIME."""
+    found = {}
+    try:
+        with open(path) as f:
+            for line in f:
+                parts = line.split()
+                if len(parts) >= 3:
+                    found.setdefault(parts[1], int(parts[2]) / 1e7)
+    except OSError:
+        pass
+    return found
+
+
 def web_port():
     try:
         with open(os.path.join(work, "httpd.conf")) as f:
@@ -107,12 +126,14 @@ def ms(seconds):
 
 
 # 1. The server side: the runner without a window, then apache2 alone on the same template.
+server_timeline = os.path.join(state, "server-timeline.txt")
 launch = first_launch = now()
-runner = subprocess.Popen([exe], env=dict(env, VADROME_WINDOWLESS="1"), stderr=subprocess.DEVNULL)
+runner = subprocess.Popen([exe], env=dict(env, VADROME_WINDOWLESS="1", VADROME_TIMELINE=server_timeline),
+                          stderr=subprocess.DEVNULL)
 port = wait_for(web_port)
 answered = wait_for(lambda: page(port) is not None and now())
 with_data = wait_for(lambda: "MariaDB" in (page(port) or "") and now())
-apache = max(p for p in servers() if b"httpd.conf" in open(f"/proc/{p}/cmdline", "rb").read())
+apache = next(p for p in servers() if parent_of(p) == runner.pid and b"httpd.conf" in open(f"/proc/{p}/cmdline", "rb").read())
 apache_started = process_start(apache)
 stop(runner)
 
@@ -129,6 +150,10 @@ print(f"  runner launch -> site answering            {ms(answered - launch)}")
 print(f"  runner launch -> page with MariaDB's data  {ms(with_data - launch)}")
 print(f"  web server's own start -> site answering   {ms(answered - apache_started)}   (goal: within 150 ms)")
 print(f"  apache2 started directly -> answering      {ms(direct_answered - direct_launch)}")
+steps = marks(server_timeline)
+if steps:
+    print("  the runner's own marks, from its launch: " +
+          ", ".join(f"{name} {(at - launch) * 1000:.0f}" for name, at in sorted(steps.items(), key=lambda m: m[1])))
 
 # 2. The window: launch -> first page rendered, beside a bare WebKitGTK window.
 timeline = os.path.join(state, "timeline.txt")

@@ -1,5 +1,7 @@
 #include "RunnerKit.h"
 
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
 #include <signal.h>
 #include <unistd.h>
 
@@ -11,6 +13,7 @@
 #include <regex>
 #include <thread>
 
+#include "server/ServerText.h"
 #include "util/IniText.h"
 #include "util/RunnerRules.h"
 #include "util/linux/Files.h"
@@ -23,20 +26,34 @@ void Shell(const std::string& command) {
 
 std::string Quoted(const std::string& text) { return "'" + text + "'"; }
 
+// A copy's settings changed as a later stamp would: cut at the data, new data appended.
+void StampPort(const std::string& exe, int port) {
+    TEmbeddedData data = LinuxFiles::ReadEmbeddedData(exe);
+    std::string& config = data["RES_CONFIG_INI"];
+    config = SetIniKey(config, "INI", "port", std::to_string(port));
+    const std::string file = LinuxFiles::ReadFile(exe);
+    const auto trailer = ParseEmbeddedTrailer(file);
+    const std::string image = file.substr(0, file.size() - EmbeddedTrailerSize - trailer->EntriesLength);
+    LinuxFiles::WriteFileReplacing(exe, image + BuildEmbeddedPayload(data), 0755);
+}
+
 }  // namespace
 
 TSite::TSite(const std::string& name) {
-    Root = "/tmp/vadrome linux e2e " + std::to_string(::getpid());
+    Root = "/tmp/vadrome linux e2e " + std::to_string(::getpid()) + " " + name;
     Dir = Root + "/Mein Gästebuch " + name;
     Exe = Dir + "/vadrome";
     Shell("mkdir -p " + Quoted(Root) + " && cp -a " + Quoted(std::getenv("VADROME_LINUX_DEMO")) + " " + Quoted(Dir));
     ::setenv("XDG_STATE_HOME", (Root + "/state").c_str(), 1);
+    // Other programs on this machine start their web servers from port 80 too.
+    ConfiguredPort = 20000 + ::getpid() % 20000;
+    StampPort(Exe, ConfiguredPort);
     Work = Root + "/state/vadrome/" + WorkFolderName(LinuxFiles::LoginName(), '/', Exe);
 }
 
 TSite::~TSite() {
     for (const THeldProcess& server : Servers()) server.Signal(SIGKILL);
-    (void)std::system(("rm -rf " + Quoted(Dir)).c_str());
+    (void)std::system(("rm -rf " + Quoted(Root)).c_str());
 }
 
 TChildProcess TSite::Start(bool windowless) const {
@@ -137,4 +154,43 @@ TXWindow FindXWindow(const std::string& namePattern) {
     if (!std::regex_search(geometry, match, std::regex(R"(Position: (-?[0-9]+),(-?[0-9]+)[\s\S]*Geometry: ([0-9]+)x([0-9]+))")))
         return {};
     return {std::stoi(match[1]), std::stoi(match[2]), std::stoi(match[3]), std::stoi(match[4])};
+}
+
+// As a window manager closes a window: WM_DELETE_WINDOW to each shown top-level window of the process.
+bool CloseWindowsOf(pid_t pid, bool close) {
+    const std::unique_ptr<Display, int (*)(Display*)> display(XOpenDisplay(nullptr), XCloseDisplay);
+    if (!display) return false;
+    const Atom pidAtom = XInternAtom(display.get(), "_NET_WM_PID", False);
+    const Atom protocols = XInternAtom(display.get(), "WM_PROTOCOLS", False);
+    const Atom deleteWindow = XInternAtom(display.get(), "WM_DELETE_WINDOW", False);
+    Window root = 0, parent = 0, *children = nullptr;
+    unsigned count = 0;
+    XQueryTree(display.get(), DefaultRootWindow(display.get()), &root, &parent, &children, &count);
+    bool sent = false;
+    for (unsigned i = 0; i < count; ++i) {
+        Atom type = 0;
+        int format = 0;
+        unsigned long items = 0, after = 0;
+        unsigned char* value = nullptr;
+        XWindowAttributes attributes{};
+        const bool ours = XGetWindowProperty(display.get(), children[i], pidAtom, 0, 1, False, XA_CARDINAL, &type,
+                                             &format, &items, &after, &value) == Success &&
+                          value && items == 1 && *reinterpret_cast<unsigned long*>(value) == static_cast<unsigned long>(pid);
+        if (value) XFree(value);
+        if (!ours || !XGetWindowAttributes(display.get(), children[i], &attributes) ||
+            attributes.map_state != IsViewable)
+            continue;
+        sent = sent || !close;
+        XEvent event{};
+        event.xclient.type = ClientMessage;
+        event.xclient.window = children[i];
+        event.xclient.message_type = protocols;
+        event.xclient.format = 32;
+        event.xclient.data.l[0] = static_cast<long>(deleteWindow);
+        event.xclient.data.l[1] = CurrentTime;
+        if (close) sent = XSendEvent(display.get(), children[i], False, NoEventMask, &event) != 0 || sent;
+    }
+    if (children) XFree(children);
+    XFlush(display.get());
+    return sent;
 }

@@ -13,6 +13,7 @@ struct TSite {
     explicit TSite(const std::string& name);
     ~TSite();
     std::string Root, Dir, Exe, Work;
+    int ConfiguredPort = 0;  // stamped into the copy
 
     // The runner with its output in Root/runner.log; windowless when asked or without a display.
     TChildProcess Start(bool windowless = false) const;
@@ -55,3 +56,6 @@ long long Count(const std::string& text, const std::string& part);
 inline std::ostream& operator<<(std::ostream& out, const TXWindow& w) {
     return out << w.width << "x" << w.height << "+" << w.left << "+" << w.top;
 }
+// Closes the process's shown windows as a window manager would, or only
+// looks for them; false when it has none.
+bool CloseWindowsOf(pid_t pid, bool close = true);

@@ -64,7 +64,7 @@ database <span id="db-version"><?= $h($dbVersion ?: 'not reached') ?></span></p>
 <textarea name="message" placeholder="Your message" rows="3" required></textarea>
 <button type="submit">Sign the guest book</button>
 </form>
-<p id="count"><?= count($entries) ?> entries</p>
+<p id="count"><?= count($entries) === 1 ? "1 entry" : count($entries) . " entries" ?></p>
 <?php foreach ($entries as $entry): ?>
 <div class="entry"><b><?= $h($entry['name']) ?></b> <small><?= $h($entry['created']) ?></small>
 <p class="message"><?= $h($entry['message']) ?></p></div>

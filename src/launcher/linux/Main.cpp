@@ -6,10 +6,7 @@
 #include <memory>
 
 #include "server/linux/Runner.h"
-#if __has_include("shell/linux/MainForm.h")
 #include "shell/linux/MainForm.h"
-#define VADROME_HAS_MAIN_FORM 1
-#endif
 
 namespace {
 
@@ -21,16 +18,14 @@ bool Windowless() {
 }
 
 std::unique_ptr<TRunner> CreateRunner(bool windowless) {
-#ifdef VADROME_HAS_MAIN_FORM
-    if (!windowless) return std::make_unique<TfrmMain>();
-#endif
-    (void)windowless;
-    return std::make_unique<TRunner>();
+    if (windowless) return std::make_unique<TRunner>();
+    return std::make_unique<TfrmMain>();
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (!TRunner::ClaimSingleInstance()) return 0;
     const bool windowless = Windowless();
     if (!windowless && !gtk_init_check(&argc, &argv)) {
         std::fputs("vadrome: no display to show the window on (set DISPLAY or WAYLAND_DISPLAY)\n", stderr);

@@ -29,6 +29,12 @@ public:
 
     std::string ResolveBinDir();
 
+    // Before GTK is up: when another runner of this work folder runs, tells it
+    // to bring its window to the front and returns false (this process then
+    // ends, touching nothing); otherwise holds the lock for FormCreate.
+    static bool ClaimSingleInstance();
+    static std::string WorkFolderPath();
+
     // Start-up, run once GTK is initialised and before its main loop; the
     // process ends inside it for a second start and in external-browser mode.
     void FormCreate();
@@ -110,6 +116,7 @@ private:
     void WaitForWebServer();
     void WaitForDatabaseServer();
     void CheckServerAlive(TChildProcess& server, const std::string& name, const std::string& log);
+    static bool IsServerUp(TChildProcess& server, int port);
     bool ReadBrowserIni();
     [[noreturn]] void RunExternalBrowser();
     void RunOwnBrowser();

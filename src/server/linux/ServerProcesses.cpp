@@ -113,19 +113,24 @@ void TRunner::StartWebServer() {
     webServerStartedAt_ = MonotonicMs();
 }
 
+bool TRunner::IsServerUp(TChildProcess& server, int port) {
+    return LinuxNet::ProcessListensOn(server.Id(), port) && LinuxNet::AcceptsConnection(port, ConnectLimitMs);
+}
+
 void TRunner::CheckServerAlive(TChildProcess& server, const std::string& name, const std::string& log) {
     if (!server || server.Running()) return;
     const std::string how = server.ExitStatus() ? DescribeWaitStatus(*server.ExitStatus()) : "ended";
     throw Exception("The " + name + " " + how + " while starting up. Its log: " + log);
 }
 
-// Up once its port accepts a connection. One that never does within the
-// limit is taken as it is, as on Windows; one that ends is a failure.
+// Up once it listens on its port and the port accepts a connection: a port
+// another program took in the meantime does not count. One that never is up
+// within the limit is taken as it is, as on Windows; one that ends is a failure.
 void TRunner::WaitForWebServer() {
     const long long deadline = webServerStartedAt_ + WebServerWaitLimitMs;
     for (;;) {
         CheckServerAlive(ApacheProcess, "web server", ApacheLogPath);
-        if (LinuxNet::AcceptsConnection(WebPort, ConnectLimitMs) || MonotonicMs() >= deadline) return;
+        if (IsServerUp(ApacheProcess, WebPort) || MonotonicMs() >= deadline) return;
         ProcessMessagesAndSleep(PortPollMs);
     }
 }
@@ -138,7 +143,7 @@ void TRunner::WaitForDatabaseServer() {
     for (;;) {
         CheckServerAlive(MySqlProcess, "database server", MySqlLogPath);
         CheckServerAlive(ApacheProcess, "web server", ApacheLogPath);
-        if (LinuxNet::AcceptsConnection(MySqlPort, ConnectLimitMs) || MonotonicMs() >= deadline) return;
+        if (IsServerUp(MySqlProcess, MySqlPort) || MonotonicMs() >= deadline) return;
         ProcessMessagesAndSleep(PortPollMs);
     }
 }

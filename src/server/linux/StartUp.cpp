@@ -16,6 +16,7 @@
 #include "util/Guard.h"
 #include "util/IniText.h"
 #include "util/RunnerRules.h"
+#include "util/Timeline.h"
 #include "util/linux/Clock.h"
 #include "util/linux/Files.h"
 #include "util/linux/Net.h"
@@ -79,19 +80,53 @@ void TRunner::ProcessMessagesAndSleep(unsigned milliseconds) {
     (void)timer;
 }
 
+std::string TRunner::WorkFolderPath() {
+    return LinuxFiles::StateHome() + "/vadrome/" +
+           WorkFolderName(LinuxFiles::LoginName(), '/', LinuxFiles::ExeFileName());
+}
+
+namespace {
+
+UniqueFd& ClaimedLock() {
+    static UniqueFd lock;
+    return lock;
+}
+
 // The lock is held for the runner's life and dies with it, however it ends.
-bool TRunner::EnsureSingleInstance() {
-    const std::string lockPath = WorkDir + "/runner.lock";
-    instanceLock_ = UniqueFd(::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600));
-    if (!instanceLock_) throw Exception("The lock " + lockPath + " could not be opened: " + std::strerror(errno));
-    if (::flock(instanceLock_.Get(), LOCK_EX | LOCK_NB) == 0) return true;
-    // The first runner brings its window to the front; we touch nothing.
-    const sockaddr_un address = SocketAddress(WorkDir + "/runner.sock");
+UniqueFd LockWorkFolder(const std::string& workDir) {
+    const std::string lockPath = workDir + "/runner.lock";
+    UniqueFd lock(::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600));
+    if (!lock) throw Exception("The lock " + lockPath + " could not be opened: " + std::strerror(errno));
+    return ::flock(lock.Get(), LOCK_EX | LOCK_NB) == 0 ? std::move(lock) : UniqueFd();
+}
+
+// The connection is the whole message: the first runner brings its window to
+// the front when it accepts one, and reads nothing.
+bool TellRunningInstance(const std::string& workDir) {
+    const sockaddr_un address = SocketAddress(workDir + "/runner.sock");
     UniqueFd client(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
-    const bool told = client &&
-                      ::connect(client.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof(address)) == 0 &&
-                      ::write(client.Get(), "F", 1) == 1;
-    if (!told) ShowMessage("An instance of this application is already running!", "Error", true);
+    return client && ::connect(client.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof(address)) == 0;
+}
+
+}  // namespace
+
+// Without GTK a second start is over in milliseconds, and it cannot wait on
+// anything the desktop's services make GTK wait for.
+bool TRunner::ClaimSingleInstance() {
+    try {
+        const std::string workDir = WorkFolderPath();
+        LinuxFiles::EnsurePrivateFolder(workDir);
+        ClaimedLock() = LockWorkFolder(workDir);
+        return ClaimedLock() || !TellRunningInstance(workDir);
+    } catch (...) {
+        return true;  // FormCreate says what is wrong
+    }
+}
+
+bool TRunner::EnsureSingleInstance() {
+    instanceLock_ = ClaimedLock() ? std::move(ClaimedLock()) : LockWorkFolder(WorkDir);
+    if (instanceLock_) return true;
+    if (!TellRunningInstance(WorkDir)) ShowMessage("An instance of this application is already running!", "Error", true);
     return false;
 }
 
@@ -136,15 +171,18 @@ void TRunner::StartServers() {
     SetEnvironmentSecond();
     CheckWebServerProgram();
     NamedStep("The database server could not be started", [&] { StartDatabaseServer(); });
+    TimelineMark("database-started");
     NamedStep("php.ini could not be written", [&] { WritePhpIni(); });
     NamedStep("The web server's port could not be chosen", [&] { ChooseWebPort(); });
     NamedStep("The web server could not be started", [&] { StartWebServer(); });
+    TimelineMark("web-server-started");
 }
 
 void TRunner::FormCreate() {
+    TimelineMark("form-create");
     try {
         AppDir = LinuxFiles::DirectoryOf(LinuxFiles::ExeFileName());
-        WorkDir = LinuxFiles::StateHome() + "/vadrome/" + WorkFolderName(LinuxFiles::LoginName(), '/', LinuxFiles::ExeFileName());
+        WorkDir = WorkFolderPath();
         LinuxFiles::EnsurePrivateFolder(WorkDir);
         if (!EnsureSingleInstance()) Terminate();
     } catch (const std::exception& error) {
@@ -162,11 +200,15 @@ void TRunner::FormCreate() {
     try {
         EndLeftovers();
         PrepareSettings();
+        TimelineMark("settings");
         StartServers();
         BuildWindow();
         WaitForWebServer();
+        TimelineMark("web-server-up");
         WaitForDatabaseServer();
+        TimelineMark("database-up");
         OpenHomePage(HomeAddress(WebPort));
+        TimelineMark("first-navigation");
         if (ReadBrowserIni()) RunExternalBrowser();
         RunOwnBrowser();
     } catch (const std::exception& error) {
@@ -250,6 +292,7 @@ void TRunner::RunOwnBrowser() {
         StartSplashCloseTimer();
     }
     Started = true;
+    TimelineMark("started");
 }
 
 void TRunner::ApplyStartState() {

@@ -260,6 +260,8 @@ void TBrowserFrame::BuildComponents() {
     gtk_widget_show_all(layout_);
     CreateMenu();
     WebBrowser1ProgressChange(0, ProgressMaximum);  // the bar waits, hidden, for the first load
+    // The site is the application: its page has the keys from the start, not the address box.
+    gtk_widget_grab_focus(GTK_WIDGET(WebBrowser1));
     CreateActions();
     ConnectWebView();
 }

@@ -85,7 +85,9 @@ void TfrmMain::FormClose() {
 // ---- handlers
 
 // Customize's dialog and its build come later; the button and its key are there already.
-void TfrmMain::RunCustomize() {}
+void TfrmMain::RunCustomize() {
+    ShowMessage("Customize is not available in the Linux edition yet.", ProductTitle, false);
+}
 void TfrmMain::btnBrandClick() { RunCustomize(); }
 void TfrmMain::actCustomizeExecute() { RunCustomize(); }
 

@@ -5,10 +5,20 @@
 #include <poll.h>
 #include <sys/socket.h>
 
+#include <dirent.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <cerrno>
+#include <cstdio>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
 
 #include "util/RunnerRules.h"
 #include "util/linux/Fd.h"
+#include "util/linux/Files.h"
 
 namespace LinuxNet {
 
@@ -22,7 +32,48 @@ sockaddr_in AddressOf(int port, bool loopback) {
     return address;
 }
 
+constexpr const char ListenState[] = "0A";
+
+// Inodes of the sockets listening on the port, from the kernel's table.
+std::vector<std::string> ListeningInodes(int port) {
+    std::vector<std::string> inodes;
+    std::istringstream table(LinuxFiles::ReadFile("/proc/net/tcp"));
+    std::string line;
+    std::getline(table, line);  // the heading
+    char portHex[8];
+    std::snprintf(portHex, sizeof(portHex), ":%04X", port);
+    while (std::getline(table, line)) {
+        std::istringstream fields(line);
+        std::string slot, local, remote, state, queues, timer, retransmits, uid, timeout, inode;
+        fields >> slot >> local >> remote >> state >> queues >> timer >> retransmits >> uid >> timeout >> inode;
+        if (state == ListenState && local.size() > 5 && local.compare(local.size() - 5, 5, portHex) == 0)
+            inodes.push_back("socket:[" + inode + "]");
+    }
+    return inodes;
+}
+
 }  // namespace
+
+bool ProcessListensOn(pid_t pid, int port) {
+    std::vector<std::string> inodes;
+    try {
+        inodes = ListeningInodes(port);
+    } catch (...) {
+        return false;
+    }
+    if (inodes.empty()) return false;
+    const std::string fdDir = "/proc/" + std::to_string(pid) + "/fd";
+    const std::unique_ptr<DIR, int (*)(DIR*)> folder(::opendir(fdDir.c_str()), ::closedir);
+    if (!folder) return false;
+    while (const dirent* entry = ::readdir(folder.get())) {
+        char target[64];
+        const ssize_t length = ::readlink((fdDir + "/" + entry->d_name).c_str(), target, sizeof(target) - 1);
+        if (length <= 0) continue;
+        if (std::find(inodes.begin(), inodes.end(), std::string(target, static_cast<size_t>(length))) != inodes.end())
+            return true;
+    }
+    return false;
+}
 
 bool CanListen(int port, bool localOnly) {
     if (port <= 0 || port > HighestPort) return false;
