@@ -727,7 +727,7 @@ void TBrowserFrame::mnuMenu_SaveAsClick() {
                        WithPageData(held->Get(), [file](GBytes* bytes) {
                            gsize size = 0;
                            const char* data = static_cast<const char*>(g_bytes_get_data(bytes, &size));
-                           LinuxFiles::WriteFileReplacing(file, std::string(data ? data : "", size));
+                           LinuxFiles::WriteFileReplacing(file, std::string(data ? data : "", size), 0644);
                        });
                    });
 }
