@@ -1,5 +1,7 @@
 #include "shell/PopupRules.h"
 
+#include <algorithm>
+
 TBox ApplyWindowRequest(TBox bounds, const TBox& anchor, TRequestSide side, int value) {
     switch (side) {
     case TRequestSide::Left: bounds.left = value; break;
@@ -45,4 +47,12 @@ TPopupPlacement PlacePopup(const TPopupRequest& request, const TPopupMetrics& me
     place.left = leftAsked ? b.left : (metrics.screenWidth - place.width) / 2;
     place.top = topAsked ? b.top : (metrics.screenHeight - place.height) / 2;
     return place;
+}
+
+TBox KeepInsideWorkArea(TBox window, const TBox& workArea) {
+    const int width = std::min(window.right - window.left, workArea.right - workArea.left);
+    const int height = std::min(window.bottom - window.top, workArea.bottom - workArea.top);
+    window.left = std::clamp(window.left, workArea.left, workArea.right - width);
+    window.top = std::clamp(window.top, workArea.top, workArea.bottom - height);
+    return {window.left, window.top, window.left + width, window.top + height};
 }

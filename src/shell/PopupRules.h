@@ -48,3 +48,8 @@ struct TPopupPlacement {
 // Only one of left and top asked: the other is centred, never left at 4096.
 // A position without a size along an axis: 800 or 600 along that axis.
 TPopupPlacement PlacePopup(const TPopupRequest& request, const TPopupMetrics& metrics);
+
+// A pop-up's window box kept inside the work area of the monitor it is nearest
+// to: no larger than the area, moved in as far as it sticks out. A page can
+// ask for any place; a window nobody can reach helps no one.
+TBox KeepInsideWorkArea(TBox window, const TBox& workArea);

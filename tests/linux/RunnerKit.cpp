@@ -139,6 +139,25 @@ long long Count(const std::string& text, const std::string& part) {
     return count;
 }
 
+TDrivenSite::TDrivenSite(const std::string& name) : TSite(name) {
+    const std::string www = Quoted(Dir + "/www");
+    Shell("cp " + Quoted(std::getenv("VADROME_LINUX_TEST_SITE")) + "/*.php " + www + " && cp " + www + "/driven.php " +
+          www + "/index.php && mkdir -m 777 " + www + "/do && touch " + www + "/report.txt && chmod 666 " + www +
+          "/report.txt");
+}
+
+void TDrivenSite::Drive(const std::string& page, const std::string& script) const {
+    LinuxFiles::WriteFileReplacing(Dir + "/www/do/" + page + ".js", script, 0644);
+}
+
+bool TDrivenSite::WaitForReport(const std::string& page, const std::string& text, unsigned limitMs) const {
+    return WaitUntil(limitMs, [&] {
+        return Reports().find(page + " " + text) != std::string::npos;
+    });
+}
+
+std::string TDrivenSite::Reports() const { return LinuxFiles::ReadFile(Dir + "/www/report.txt"); }
+
 namespace OnScreen {
 
 namespace {
@@ -169,12 +188,24 @@ TBounds Bounds(const std::string& window) {
     return {std::stoi(match[1]), std::stoi(match[2]), std::stoi(match[3]), std::stoi(match[4])};
 }
 
+TBounds Find(const std::string& namePattern) {
+    const std::vector<std::string> windows = VisibleWindows(namePattern);
+    return windows.empty() ? TBounds{} : Bounds(windows.front());
+}
+
 void Click(const TBounds& on, int button, int repeat) {
     Shell("xdotool mousemove " + std::to_string(on.Left + on.Width / 2) + " " + std::to_string(on.Top + on.Height / 2) +
           " click --repeat " + std::to_string(repeat) + " --delay 80 " + std::to_string(button));
 }
 
-void Key(const std::string& key) { Shell("xdotool key " + key); }
+void Focus(const std::string& namePattern) {
+    const std::vector<std::string> windows = VisibleWindows(namePattern);
+    if (!windows.empty()) Shell("xdotool windowfocus --sync " + windows.front());
+}
+
+void Key(const std::string& keys) { Shell("xdotool key --delay 150 " + keys); }
+
+void Type(const std::string& text) { Shell("xdotool type --delay 20 " + Quoted(text)); }
 
 void Screenshot(const std::string& name) {
     const char* folder = std::getenv("VADROME_SCREENSHOTS");

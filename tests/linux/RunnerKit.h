@@ -2,6 +2,7 @@
 // beyond ASCII, the runner started on it, and looks at what it left running.
 #pragma once
 #include <functional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -33,6 +34,18 @@ void CheckAllEndedCleanly(const TSite& site, TChildProcess& runner, long long sh
 
 // A command's standard output; "" on failure.
 std::string Output(const std::string& command);
+
+// The test site's driven pages (tests/linux/site) in the distribution's www,
+// the home page among them: each page runs the script left for it and
+// reports what it saw.
+struct TDrivenSite : TSite {
+    explicit TDrivenSite(const std::string& name);
+    void Drive(const std::string& page, const std::string& script) const;
+    // Waits for the page's report that starts with text; false when it never comes.
+    bool WaitForReport(const std::string& page, const std::string& text, unsigned limitMs = 30000) const;
+    std::string Reports() const;
+};
+
 // curl's output for the arguments; "" on failure.
 std::string Curl(const std::string& arguments);
 bool WaitUntil(unsigned limitMs, const std::function<bool()>& done);
@@ -42,13 +55,23 @@ long long Count(const std::string& text, const std::string& part);
 namespace OnScreen {
 struct TBounds {
     int Left = 0, Top = 0, Width = 0, Height = 0;
+    bool operator==(const TBounds&) const = default;
 };
+inline std::ostream& operator<<(std::ostream& out, const TBounds& b) {
+    return out << b.Width << "x" << b.Height << "+" << b.Left << "+" << b.Top;
+}
 // Ids of the mapped windows whose name matches the pattern (a regular expression).
 std::vector<std::string> VisibleWindows(const std::string& namePattern);
 std::vector<std::string> VisibleWindowsOf(int pid);
 TBounds Bounds(const std::string& window);
+// The first mapped window whose name matches; none: zero bounds.
+TBounds Find(const std::string& namePattern);
+// In the middle of the bounds.
 void Click(const TBounds& on, int button, int repeat = 1);
-void Key(const std::string& key);
+// Gives the first mapped window whose name matches the focus.
+void Focus(const std::string& namePattern);
+void Key(const std::string& keys);
+void Type(const std::string& text);
 // The whole screen as $VADROME_SCREENSHOTS/name.
 void Screenshot(const std::string& name);
 }  // namespace OnScreen

@@ -96,8 +96,12 @@ void TfrmMain::tmrCloseSplashTimer() { CloseSplashWhenDue(documentComplete_); }
 void TfrmMain::EnterFullScreen() {
     if (fullScreen_) return;
     fullScreen_ = true;
-    TBrowserFrame::SetBarsVisible(false, false);
-    gtk_window_fullscreen(Handle());
+    SetWindowFullScreen(true);
+}
+
+// Full screen by the setting lasts until the end; a page's comes and goes.
+void TfrmMain::WebBrowser1FullScreenChange(bool fullScreen) {
+    if (!fullScreen_) TBrowserFrame::WebBrowser1FullScreenChange(fullScreen);
 }
 
 // ---- start-up hooks

@@ -38,6 +38,8 @@ public:
     virtual void RunCustomize();
     void tmrCloseSplashTimer();
     void WebBrowser1DocumentComplete() override;
+    void WebBrowser1FullScreenChange(bool fullScreen) override;
+    std::string BuildFavoritesMenu() override { return TBrowserFrame::BuildFavoritesMenu(); }
     void mnuTray_ShowClick() { ToggleMainWindow(); }
     virtual void mnuTray_SettingsClick();
     void mnuTray_AboutClick();
@@ -67,6 +69,7 @@ protected:
     void BuildWindow() override;
     WebKitWebView* CreateWebView() override;
     std::string HomePage() const override;
+    std::string FavoritesPath() const override { return FavoritesFile; }
     void BrowserWindowClosed() override { Quit(); }  // a page closed the main window
     void FormClose() override;
 
@@ -95,6 +98,6 @@ private:
     bool trayIconFreed_ = false;  // shut down: no icon any more
     bool runsStartUp_;
     bool showOnStart_ = true;
-    bool fullScreen_ = false;
+    bool fullScreen_ = false;  // the setting's, for good
     bool documentComplete_ = false;  // the first page is there
 };
