@@ -21,6 +21,9 @@ public:
     std::string ReadBrandValue(const std::string& key);
     void WriteBrandValue(const std::string& key, const std::string& value);
     std::string GetBrandIniPath();
+    // The browser control's document mode for this executable's file name, as
+    // Config.ini's "browseremulation" says; before the first control is made.
+    void RegisterBrowserEmulation();
 
     // Server configuration files in the work folder; each returns its path
     std::string WriteHttpdConf();

@@ -74,6 +74,7 @@ void TRunner::PrepareSettings() {
               [&] { ConfigIniPath = ExtractConfigFile(); });
     NamedStep("Brand.ini could not be prepared in the work folder " + WorkDir,
               [&] { BrandIniPath = GetBrandIniPath(); });
+    Guarded([&] { RegisterBrowserEmulation(); });
     ProductTitle = TitleFromSetting(ReadConfigValue("title"));
     SetCaption(ProductTitle);
     PrepareMaximizedStart();

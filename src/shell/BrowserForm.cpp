@@ -74,7 +74,9 @@ void TfrmBrowser::PlaceWindow() {
     TWebBrowser& control = *WebBrowser1;
     const TPopupRequest request{ToBox(control.BoundsRect()), control.MenuBar(),  control.ToolBar(),
                                 control.AddressBar(),        control.StatusBar(), control.Resizable()};
-    const TPopupPlacement place = PlacePopup(request, MetricsOf(Handle(), CoolBarHeight(), StatusBar1));
+    TPopupPlacement place = PlacePopup(request, MetricsOf(Handle(), CoolBarHeight(), StatusBar1));
+    if (const auto workArea = WorkAreaNearest({place.left, place.top, place.width, place.height}))
+        place = KeptInsideArea(place, *workArea);
     if (place.requested) {
         const LONG sizing = WS_THICKFRAME | WS_MAXIMIZEBOX, style = GetWindowLongW(Handle(), GWL_STYLE);
         SetWindowLongW(Handle(), GWL_STYLE, place.resizable ? style | sizing : style & ~sizing);

@@ -467,25 +467,24 @@ void TBrowserFrame::cboAddressChange() {
     });
 }
 
-// A real click on the button, so the menu drops as the user would see it.
+// The button's own menu, opened where the button is: no click is made, so
+// nothing under the pointer is hit and the pointer stays where it is.
 void TBrowserFrame::actMenuExecute() {
     Guarded([&] {
-        if (!Visible(CoolBar1)) return;
-        RECT button{};
-        if (!SendMessageW(tlbMenu, TB_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&button))) return;
-        POINT centre{button.left + (button.right - button.left) / 2, button.top + (button.bottom - button.top) / 2};
-        ClientToScreen(tlbMenu, &centre);
-        ClickAt(centre);
+        if (Visible(CoolBar1)) btnMenuClick();
     });
 }
 
+// Shown pressed while its menu is open, whether a click or Alt+M opened it.
 void TBrowserFrame::btnMenuClick() {
     RECT button{};
     SendMessageW(tlbMenu, TB_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&button));
     POINT corner{button.left, button.bottom};
     ClientToScreen(tlbMenu, &corner);
+    SendMessageW(tlbMenu, TB_PRESSBUTTON, btnMenu, TRUE);
     TrackPopupMenu(mnuMenu.Get(), TPM_LEFTALIGN | TPM_TOPALIGN | TPM_LEFTBUTTON, corner.x, corner.y, 0, Handle(),
                    nullptr);
+    SendMessageW(tlbMenu, TB_PRESSBUTTON, btnMenu, FALSE);
 }
 
 void TBrowserFrame::RunBrowserCommand(void (*command)(TWebBrowser&)) {

@@ -505,11 +505,8 @@ void TDialogForm::PlaceWindow() {
     }
     TPlace place = CenteredIn(around, width, height);
     // Never (partly) off the screen, even around an owner that is.
-    const RECT placed{place.Left, place.Top, place.Left + width, place.Top + height};
-    MONITORINFO monitor{};
-    monitor.cbSize = sizeof(monitor);
-    if (GetMonitorInfoW(MonitorFromRect(&placed, MONITOR_DEFAULTTONEAREST), &monitor))
-        place = KeptInside(place, width, height, AreaOf(monitor.rcWork));
+    if (const auto workArea = WorkAreaNearest({place.Left, place.Top, width, height}))
+        place = KeptInside(place, width, height, *workArea);
     SetWindowPos(Handle(), nullptr, place.Left, place.Top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 

@@ -25,6 +25,7 @@ TfrmMain::TfrmMain(TStartUp startUp, TWebBrowserFactory browserFactory)
       runsStartUp_(startUp == TStartUp::Run) {
     actCustomize = {"Customize", {VK_F11, true, true}, [this] { actCustomizeExecute(); }};
     CreateTrayMenu();
+    exeOnRemovableMedium_ = runsStartUp_ && ExeOnRemovableMedium();
     if (!runsStartUp_) {
         BuildWindow();
         return;

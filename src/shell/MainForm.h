@@ -60,6 +60,7 @@ public:
     void mnuTray_HelpClick();
     void mnuTray_EmailClick();
     void mnuTray_WebsiteClick();
+    void tmrMediumCheckTimer();
     // The tray items that open the customization dialogs (customize/TrayDialogs.cpp)
     void mnuTray_AboutClick();
     void mnuTray_SettingsClick();
@@ -117,7 +118,12 @@ private:
     void HideBrandedTrayItems();
     bool TrayCommand(WORD id);
     void HideToTrayWhenMinimized();
+    void DeviceChanged();
     bool MediumGone() const;
+    static bool ExeOnRemovableMedium();
+    // Beside Timer1 (1) and tmrCloseSplash (2).
+    static constexpr UINT_PTR tmrMediumCheckId = 3;
+    static constexpr UINT MediumCheckDelayMs = 3000;
 
     bool showOnStart_ = true;
     bool fullScreen_ = false;
@@ -125,6 +131,8 @@ private:
     bool shown_ = false;             // shown at least once, in its start state
     bool trayIconFreed_ = false;     // at shutdown: no icon comes back after it
     bool hidingToTray_ = false;
+    bool exeOnRemovableMedium_ = false;  // a removed stick's drive has no type left to ask
+    bool mediumCheckPending_ = false;
     std::vector<TTrayItem> trayItems_;  // every item, hidden ones too
     UniqueIcon trayIconImage_;          // the destructor frees TrayIcon before it
 };

@@ -8,6 +8,7 @@
 #include "util/Guard.h"
 #include "util/Maker.h"
 #include "util/ShellKit.h"
+#include "util/Utf.h"
 
 // ---- the tray menu
 
@@ -73,11 +74,7 @@ void TfrmMain::ShowTrayIcon(bool show) {
         Guarded([&] { TrayIcon.reset(); });
         return;
     }
-    if (trayIconFreed_) return;
-    if (TrayIcon) {
-        if (!TrayIcon->Added()) TrayIcon->AddAgain();  // refused until now
-        return;
-    }
+    if (trayIconFreed_ || TrayIcon) return;  // a refused icon is the manager's to try again
     if (TShellKit::GetShellProcessId() == 0) return;
     if (!trayIconImage_)
         trayIconImage_.Reset(static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), L"MAINICON", IMAGE_ICON,
@@ -141,6 +138,30 @@ void TfrmMain::HideToTrayWhenMinimized() {
 
 bool TfrmMain::MediumGone() const { return !TShellKit::GetDriveVolumeLabel(TShellKit::GetExeFileName()); }
 
+bool TfrmMain::ExeOnRemovableMedium() {
+    wchar_t root[MAX_PATH + 1] = L"";
+    if (!GetVolumePathNameW(Widen(TShellKit::GetExeFileName()).c_str(), root, MAX_PATH + 1)) return false;
+    const UINT type = GetDriveTypeW(root);
+    return type == DRIVE_CDROM || type == DRIVE_REMOVABLE;
+}
+
+// Only the disc or stick we run from going away ends the runner, and only
+// when it is still gone a moment later: a drive waking from sleep may fail
+// to answer once. A network or fixed drive is never taken for gone.
+void TfrmMain::DeviceChanged() {
+    if (mediumCheckPending_ || !exeOnRemovableMedium_ || !MediumGone()) return;
+    mediumCheckPending_ = true;
+    SetTimer(Handle(), tmrMediumCheckId, MediumCheckDelayMs, nullptr);
+}
+
+void TfrmMain::tmrMediumCheckTimer() {
+    KillTimer(Handle(), tmrMediumCheckId);
+    mediumCheckPending_ = false;
+    bool gone = false;
+    Guarded([&] { gone = MediumGone(); });
+    if (gone) Quit();
+}
+
 void TfrmMain::WndProc(UINT message, WPARAM wParam, LPARAM, LRESULT& result) {
     // An external browser reports a process of its own for shutdown to end.
     if (BrowserMessageId != 0 && message == BrowserMessageId)
@@ -149,9 +170,8 @@ void TfrmMain::WndProc(UINT message, WPARAM wParam, LPARAM, LRESULT& result) {
         result = 1;
         Quit();
     }
-    bool gone = false;
-    if (message == WM_DEVICECHANGE) Guarded([&] { gone = MediumGone(); });
-    if (gone) Quit();
+    if (message == WM_DEVICECHANGE) Guarded([&] { DeviceChanged(); });
+    if (message == WM_TIMER && wParam == tmrMediumCheckId) tmrMediumCheckTimer();
 
     if (!Started || !TrayIconEnabled) return;
     // Start-up tried once; while the shell was not running, every later message tries again.

@@ -49,10 +49,11 @@ TPopupPlacement PlacePopup(const TPopupRequest& request, const TPopupMetrics& me
     return place;
 }
 
-TBox KeepInsideWorkArea(TBox window, const TBox& workArea) {
-    const int width = std::min(window.right - window.left, workArea.right - workArea.left);
-    const int height = std::min(window.bottom - window.top, workArea.bottom - workArea.top);
-    window.left = std::clamp(window.left, workArea.left, workArea.right - width);
-    window.top = std::clamp(window.top, workArea.top, workArea.bottom - height);
-    return {window.left, window.top, window.left + width, window.top + height};
+TPopupPlacement KeptInsideArea(TPopupPlacement place, const TArea& area) {
+    place.width = std::min(place.width, area.Width);
+    place.height = std::min(place.height, area.Height);
+    const TPlace kept = KeptInside({place.left, place.top}, place.width, place.height, area);
+    place.left = kept.Left;
+    place.top = kept.Top;
+    return place;
 }

@@ -1,6 +1,7 @@
 // How a page's request for a new window becomes the pop-up's place: the
 // control carries the request in its bounds, the pop-up reads it once.
 #pragma once
+#include "shell/DialogRules.h"
 
 // A fresh pop-up's control sits here, 0 x 0, so that a page's request shows
 // as a change of its bounds: the rule reads width + left - 4096 and
@@ -49,7 +50,7 @@ struct TPopupPlacement {
 // A position without a size along an axis: 800 or 600 along that axis.
 TPopupPlacement PlacePopup(const TPopupRequest& request, const TPopupMetrics& metrics);
 
-// A pop-up's window box kept inside the work area of the monitor it is nearest
-// to: no larger than the area, moved in as far as it sticks out. A page can
-// ask for any place; a window nobody can reach helps no one.
-TBox KeepInsideWorkArea(TBox window, const TBox& workArea);
+// The placement cut to the area's size where it is larger, then moved as
+// little as needed to lie inside it: a page's position from a monitor that is
+// gone, or beyond every monitor, must not put the window out of reach.
+TPopupPlacement KeptInsideArea(TPopupPlacement place, const TArea& area);

@@ -1,6 +1,7 @@
 #include "shell/TrayIconMan.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "shell/Application.h"
 #include "shell/TrayRules.h"
@@ -10,6 +11,7 @@
 
 namespace {
 const wchar_t MessageWindowClass[] = L"TTrayIconManWindow";
+const UINT_PTR RetryTimerId = 1;
 }
 
 class TTrayIconMan::TMessageWindow : public TWindow {
@@ -66,12 +68,28 @@ void TTrayIconMan::Install(HICON icon, const std::string& tip, HWND targetWindow
 }
 
 void TTrayIconMan::AddAgain() {
-    if (FInstalled) FAdded = NotifyIcon(NIM_ADD, FIconData) != FALSE;
+    if (!FInstalled) return;
+    KillTimer(FMessageWindow, RetryTimerId);
+    // A shell too busy to answer in time may still add the icon; a spurious
+    // "TaskbarCreated" finds it there already. Either way, asked to change
+    // it, the shell says whether it has it.
+    FAdded = NotifyIcon(NIM_ADD, FIconData) || NotifyIcon(NIM_MODIFY, FIconData);
+    if (FAdded)
+        retryDelayMs_ = FirstRetryDelayMs;
+    else
+        RetryLater();
+}
+
+void TTrayIconMan::RetryLater() {
+    SetTimer(FMessageWindow, RetryTimerId, retryDelayMs_, nullptr);
+    retryDelayMs_ = std::min(retryDelayMs_ * 2, LastRetryDelayMs);
 }
 
 void TTrayIconMan::Remove() {
-    FInstalled = false;  // a restarted taskbar does not bring it back
-    if (!FAdded) return;
+    KillTimer(FMessageWindow, RetryTimerId);
+    // Once installed, any add may have taken, reported or not. A restarted
+    // taskbar does not bring it back.
+    if (!std::exchange(FInstalled, false)) return;
     NotifyIcon(NIM_DELETE, FIconData);
     FAdded = false;
 }
@@ -90,7 +108,7 @@ HWND TTrayIconMan::ApplicationWindow() const {
     return application ? application : FMessageWindow;
 }
 
-bool TTrayIconMan::MessageWindowProc(UINT message, WPARAM, LPARAM lParam, LRESULT& result) {
+bool TTrayIconMan::MessageWindowProc(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
     const std::uint32_t now = tickCount_();
     if (TickWrapped(now, FStartTick)) {
         FStartTick = now;
@@ -100,8 +118,8 @@ bool TTrayIconMan::MessageWindowProc(UINT message, WPARAM, LPARAM lParam, LRESUL
         result = 1;  // Windows may go on ending the session
         return true;
     }
-    if (message == FTaskbarCreatedMessage && FInstalled) {
-        // The shell restarted without our icon.
+    if ((message == FTaskbarCreatedMessage || (message == WM_TIMER && wParam == RetryTimerId)) && FInstalled) {
+        // The shell restarted without our icon, or refused it before.
         Guarded([&] { AddAgain(); });
         return true;
     }

@@ -81,14 +81,11 @@ void ShowHandlerException(HWND owner) {
     ShowMessageBox(owner, "Unknown error.", ApplicationTitle(), MB_OK | MB_ICONERROR);
 }
 
-void ClickAt(POINT screenPoint) {
-    SetCursorPos(screenPoint.x, screenPoint.y);
-    INPUT clicks[2]{};
-    clicks[0].type = clicks[1].type = INPUT_MOUSE;
-    // Injected buttons are physical ones: with the buttons swapped, the
-    // primary (clicking) button is the right one.
-    const bool swapped = GetSystemMetrics(SM_SWAPBUTTON) != 0;
-    clicks[0].mi.dwFlags = swapped ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_LEFTDOWN;
-    clicks[1].mi.dwFlags = swapped ? MOUSEEVENTF_RIGHTUP : MOUSEEVENTF_LEFTUP;
-    SendInput(2, clicks, sizeof(INPUT));
+std::optional<TArea> WorkAreaNearest(const TArea& rectangle) {
+    const RECT rect{rectangle.Left, rectangle.Top, rectangle.Left + rectangle.Width, rectangle.Top + rectangle.Height};
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof(monitor);
+    if (!GetMonitorInfoW(MonitorFromRect(&rect, MONITOR_DEFAULTTONEAREST), &monitor)) return std::nullopt;
+    const RECT& work = monitor.rcWork;
+    return TArea{work.left, work.top, work.right - work.left, work.bottom - work.top};
 }

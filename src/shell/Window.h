@@ -2,7 +2,10 @@
 #pragma once
 #include <windows.h>
 
+#include <optional>
 #include <string>
+
+#include "shell/DialogRules.h"
 
 class TWindow {
 public:
@@ -36,5 +39,5 @@ private:
 void ShowHandlerException(HWND owner, const std::exception& error);
 void ShowHandlerException(HWND owner);
 
-// A real left click at a point of the screen, as the user's mouse gives it.
-void ClickAt(POINT screenPoint);
+// The work area of the monitor nearest to the rectangle.
+std::optional<TArea> WorkAreaNearest(const TArea& rectangle);

@@ -8,7 +8,6 @@
 
 #include "E2eKit.h"
 #include "shell/BrowserFrame.h"
-#include "shell/Window.h"
 #include "util/ResourceUpdate.h"
 #include "util/ShellKit.h"
 #include "util/Utf.h"
@@ -101,8 +100,8 @@ void ClickCustomizeButton(HWND mainWindow) {
     REQUIRE(toolbar);
     const RECT button = ButtonRect(toolbar, TBrowserFrame::btnBrand);
     POINT centre{(button.left + button.right) / 2, (button.top + button.bottom) / 2};
-    ClientToScreen(toolbar, &centre);
-    ClickAt(centre);
+    PostMessageW(toolbar, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(centre.x, centre.y));
+    PostMessageW(toolbar, WM_LBUTTONUP, 0, MAKELPARAM(centre.x, centre.y));
 }
 
 // Asked of the window itself: the caption store of another process's

@@ -111,8 +111,15 @@ TEST_CASE("a distribution under a folder with blanks and letters outside the sys
     REQUIRE_FALSE(ToCodePage(distribution.Folder, SystemAnsiCodePage()));
     const std::string shortFolder = TShellKit::GetShortPath(distribution.Folder);
     REQUIRE(IsAscii(shortFolder));
+    const std::string renamed = distribution.Folder + "\\Zo\xC3\xAB Shop.exe";  // as a branded copy may be
+    REQUIRE(MoveFileW(Widen(distribution.Runner).c_str(), Widen(renamed).c_str()));
+    distribution.Runner = renamed;
 
     const TRunningSite site = StartAndWait(distribution);
+    DWORD mode = 0, size = sizeof(mode);  // the browser control's mode, set for this name
+    RegGetValueW(HKEY_CURRENT_USER, L"Software\\Microsoft\\Internet Explorer\\Main\\FeatureControl\\"
+                 L"FEATURE_BROWSER_EMULATION", L"Zo\u00EB Shop.exe", RRF_RT_REG_DWORD, nullptr, &mode, &size);
+    CHECK(mode == 11001u);
     const auto home = GetPage(site.WebPort, "/");
     CHECK(home->Status == 200);
     CHECK(home->Body.find("Vadrome demo") != std::string::npos);

@@ -49,6 +49,19 @@ TEST_CASE("Config.ini comes from the executable at every start; Brand.ini from C
     CHECK(runner.ReadConfigValue("no such key").empty());
 }
 
+TEST_CASE("the browser control's mode for this executable's own file name, as Config.ini says") {
+    const std::wstring exe = Widen(TShellKit::GetExeFileName().substr(TShellKit::GetAppPath().size()));
+    ConfiguredRunner runner;
+    for (const char* setting : {" 11000 ", "0", "", "edge"}) {  // a number, then what writes nothing
+        runner.WriteConfigValue("browseremulation", setting);
+        runner.RegisterBrowserEmulation();
+        DWORD mode = 0, size = sizeof(mode);
+        RegGetValueW(HKEY_CURRENT_USER, L"Software\\Microsoft\\Internet Explorer\\Main\\FeatureControl\\"
+                     L"FEATURE_BROWSER_EMULATION", exe.c_str(), RRF_RT_REG_DWORD, nullptr, &mode, &size);
+        CHECK(mode == 11000u);
+    }
+}
+
 TEST_CASE("httpd.conf and php.ini: every token replaced, folders in slash form") {
     Distribution distribution;
     ConfiguredRunner runner;

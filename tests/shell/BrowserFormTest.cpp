@@ -180,6 +180,14 @@ TEST_CASE_FIXTURE(TPopupFixture, "the first navigation places the window as the 
         CHECK(window.top == 60);
         CHECK(ClientRect(popup.Handle()).right == 400);
     }
+    SUBCASE("a place beyond every monitor: on the nearest one, cut to its work area where larger") {
+        TfrmBrowser& popup = OpenAsked({{AskLeft, 5000}, {AskTop, -300}, {AskWidth, 400}, {AskHeight, 5000}}, false);
+        const RECT window = WindowRect(popup.Handle());
+        MONITORINFO monitor{sizeof(monitor), {}, {}, 0};
+        REQUIRE(GetMonitorInfoW(MonitorFromRect(&window, MONITOR_DEFAULTTONULL), &monitor));
+        CHECK((window.right == monitor.rcWork.right && window.top == monitor.rcWork.top));
+        CHECK(window.bottom == monitor.rcWork.bottom);
+    }
     SUBCASE("not resizable: a fixed border, the same client area") {
         TfrmBrowser& popup = Open(*main);
         FakeOf(popup).Ask({{AskLeft, 100}, {AskTop, 50}, {AskWidth, 400}, {AskHeight, 300}});

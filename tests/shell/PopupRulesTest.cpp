@@ -62,13 +62,3 @@ TEST_CASE("a position without a size keeps the default size along that axis") {
     CHECK(place.width == 800);
     CHECK(place.height == 56 + 39 + 300 + 21);
 }
-
-TEST_CASE("a pop-up is kept inside the work area of its monitor") {
-    const TBox area{1280, 0, 2560, 1000};  // a second monitor, right of the first, with a panel below
-    CHECK(KeepInsideWorkArea({5000, 50, 5400, 350}, area) == TBox{2160, 50, 2560, 350});
-    CHECK(KeepInsideWorkArea({1200, -40, 1600, 260}, area) == TBox{1280, 0, 1680, 300});
-    CHECK(KeepInsideWorkArea({1300, 900, 1700, 1200}, area) == TBox{1300, 700, 1700, 1000});
-    CHECK(KeepInsideWorkArea({1400, 100, 1800, 400}, area) == TBox{1400, 100, 1800, 400});
-    // Larger than the area: as large as the area, at its corner.
-    CHECK(KeepInsideWorkArea({1000, -100, 3000, 1500}, area) == area);
-}

@@ -25,7 +25,6 @@ int NaturalHeight(GtkWidget* widget) {
     return natural;
 }
 
-TBox BoxOf(const GdkRectangle& area) { return {area.x, area.y, area.x + area.width, area.y + area.height}; }
 
 GdkRectangle PrimaryScreen(GdkDisplay* display) {
     GdkMonitor* monitor = gdk_display_get_primary_monitor(display);
@@ -36,12 +35,13 @@ GdkRectangle PrimaryScreen(GdkDisplay* display) {
 }
 
 // The work area of the monitor nearest the box's centre.
-TBox NearestWorkArea(GdkDisplay* display, const TBox& box) {
+TArea NearestWorkArea(GdkDisplay* display, const TPopupPlacement& place) {
     GdkMonitor* monitor =
-        gdk_display_get_monitor_at_point(display, (box.left + box.right) / 2, (box.top + box.bottom) / 2);
+        gdk_display_get_monitor_at_point(display, place.left + place.width / 2, place.top + place.height / 2);
     GdkRectangle area{0, 0, 0, 0};
     if (monitor) gdk_monitor_get_workarea(monitor, &area);
-    return area.width > 0 ? BoxOf(area) : box;
+    return area.width > 0 ? TArea{area.x, area.y, area.width, area.height}
+                          : TArea{place.left, place.top, place.width, place.height};
 }
 
 // The page's wishes as the shared rule reads them: the request in the bounds
@@ -138,16 +138,14 @@ void TfrmBrowser::PlaceWindow() {
     // GTK sizes the window inside the window manager's frame: no frame to add.
     const TPopupMetrics metrics{0, 0, 0, 0, NaturalHeight(CoolBar1), NaturalHeight(StatusBar1), screen.width,
                                 screen.height};
-    const TPopupPlacement place = PlacePopup(RequestOf(webkit_web_view_get_window_properties(WebBrowser1)), metrics);
+    TPopupPlacement place = PlacePopup(RequestOf(webkit_web_view_get_window_properties(WebBrowser1)), metrics);
     if (place.requested) {
         SetBarsVisible(place.coolBar, place.statusBar);
         gtk_window_set_resizable(Handle(), place.resizable);
     }
-    const TBox asked{place.left, place.top, place.left + place.width, place.top + place.height};
-    const TBox box = KeepInsideWorkArea(asked, NearestWorkArea(display, asked));
-    const int width = box.right - box.left, height = box.bottom - box.top;
-    if (!place.resizable) gtk_widget_set_size_request(GTK_WIDGET(Handle()), width, height);
-    gtk_window_set_default_size(Handle(), width, height);
-    gtk_window_resize(Handle(), width, height);
-    gtk_window_move(Handle(), box.left, box.top);
+    place = KeptInsideArea(place, NearestWorkArea(display, place));
+    if (!place.resizable) gtk_widget_set_size_request(GTK_WIDGET(Handle()), place.width, place.height);
+    gtk_window_set_default_size(Handle(), place.width, place.height);
+    gtk_window_resize(Handle(), place.width, place.height);
+    gtk_window_move(Handle(), place.left, place.top);
 }
