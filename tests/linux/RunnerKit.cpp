@@ -58,11 +58,11 @@ TSite::~TSite() {
     if (!std::getenv("VADROME_KEEP_E2E")) (void)std::system(("rm -rf " + Quoted(Root)).c_str());
 }
 
-TChildProcess TSite::Start(bool windowless) const {
+TChildProcess TSite::Start(bool windowless, const std::string& exe) const {
     if (windowless || !std::getenv("DISPLAY")) ::setenv("VADROME_WINDOWLESS", "1", 1);
     else ::unsetenv("VADROME_WINDOWLESS");
     TSpawnOptions options;
-    options.Arguments = {Exe};
+    options.Arguments = {exe.empty() ? Exe : exe};
     options.OutputPath = Root + "/runner.log";
     return SpawnChild(options);
 }

@@ -15,8 +15,9 @@ struct TSite {
     std::string Root, Dir, Exe, Work;
     int ConfiguredPort = 0;  // stamped into the copy
 
-    // The runner with its output in Root/runner.log; windowless when asked or without a display.
-    TChildProcess Start(bool windowless = false) const;
+    // The runner (or another copy of it) with its output in Root/runner.log;
+    // windowless when asked or without a display.
+    TChildProcess Start(bool windowless = false, const std::string& exe = "") const;
     std::string WorkFile(const std::string& name) const;  // "" when missing
     int WebPort() const;
     int DatabasePort() const;

@@ -29,9 +29,9 @@ public:
 
     std::string ResolveBinDir();
 
-    // Before GTK is up: when another runner of this work folder runs, tells it
-    // to bring its window to the front and returns false (this process then
-    // ends, touching nothing); otherwise holds the lock for FormCreate.
+    // Before GTK is up: when another runner of this distribution folder runs,
+    // tells it to bring its window to the front and returns false (this process
+    // then ends, touching nothing); otherwise holds the folder's lock for FormCreate.
     static bool ClaimSingleInstance();
     static std::string WorkFolderPath();
 

@@ -60,16 +60,20 @@ void TRunner::SetEnvironmentSecond() {
     ::setenv("SSLEAY_CONF", FileInBinOrEmpty(BinDir, "openssl.cnf").c_str(), 1);
 }
 
-// Called with the lock held: servers of this work folder that still run
-// belong to a runner that is gone, and so do the pid files. As root, also
-// the web server's children of another user that lost their parent. Apache refuses
-// to start, silently and with exit code 0, while its pid file names a live
-// process, whichever process that is.
+// Called with the distribution folder's lock held, so no live runner owns a
+// server of this distribution: every one that still runs is a leftover,
+// whichever work folder (user, name of the runner) it was started for, and so
+// are the pid files. As root, also those of other users, such as the web
+// server's children that lost their parent. Apache refuses to start, silently
+// and with exit code 0, while its pid file names a live process, whichever
+// process that is.
 void TRunner::EndLeftovers() {
+    const std::string binFolder = ResolveBinDir() + "/";
     const std::string httpdConf = WorkDir + "/httpd.conf";
     const std::string myIniArgument = "--defaults-file=" + WorkDir + "/my.ini";
     EndHeldProcesses(HoldProcessesWhere([&](const TArguments& arguments) {
-                         return HasArgument(arguments, httpdConf) || HasArgument(arguments, myIniArgument);
+                         return (!arguments.empty() && arguments[0].starts_with(binFolder)) ||
+                                HasArgument(arguments, httpdConf) || HasArgument(arguments, myIniArgument);
                      }, ::geteuid() == 0),
                      ServerStopWaitLimitMs);
     const std::unique_ptr<DIR, int (*)(DIR*)> folder(::opendir(WorkDir.c_str()), ::closedir);

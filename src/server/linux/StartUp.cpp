@@ -1,12 +1,15 @@
-// The runner's start-up: one runner per work folder, settings, servers, then
+// The runner's start-up: one runner per distribution folder, settings, servers, then
 // the site in an external browser or in our own window.
 #include <glib-unix.h>
 #include <fcntl.h>
 #include <glib.h>
 #include <sys/file.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
+#include <unistd.h>
 
+#include <cstddef>
 #include <cstdio>
 #include <cstring>
 
@@ -38,12 +41,33 @@ void NamedStep(const std::string& what, F&& step) {
     }
 }
 
-sockaddr_un SocketAddress(const std::string& path) {
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    if (path.size() >= sizeof(address.sun_path)) throw Exception("The path " + path + " is too long for a socket");
-    std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
-    return address;
+// Where a second start of the folder finds the first runner of the same user:
+// abstract, so a read-only folder needs no socket file, and named from the
+// folder's identity, so any name of the runner finds it.
+struct TInstanceAddress {
+    sockaddr_un Address{};
+    socklen_t Length = 0;
+    const sockaddr* Get() const { return reinterpret_cast<const sockaddr*>(&Address); }
+};
+
+TInstanceAddress InstanceAddress(const std::string& appDir) {
+    struct stat folder {};
+    if (::stat(appDir.c_str(), &folder) != 0)
+        throw Exception("The folder " + appDir + " could not be read: " + std::strerror(errno));
+    const std::string name = "vadrome/" + std::to_string(::geteuid()) + "/" + std::to_string(folder.st_dev) + ":" +
+                             std::to_string(folder.st_ino);
+    TInstanceAddress instance;
+    instance.Address.sun_family = AF_UNIX;
+    std::memcpy(instance.Address.sun_path + 1, name.data(), name.size());  // a leading NUL: abstract
+    instance.Length = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + 1 + name.size());
+    return instance;
+}
+
+// Anyone can bind or reach an abstract name: only our own user counts.
+bool PeerIsThisUser(int socket) {
+    ucred peer{};
+    socklen_t length = sizeof(peer);
+    return ::getsockopt(socket, SOL_SOCKET, SO_PEERCRED, &peer, &length) == 0 && peer.uid == ::geteuid();
 }
 
 }  // namespace
@@ -94,20 +118,30 @@ UniqueFd& ClaimedLock() {
     return lock;
 }
 
-// The lock is held for the runner's life and dies with it, however it ends.
-UniqueFd LockWorkFolder(const std::string& workDir) {
-    const std::string lockPath = workDir + "/runner.lock";
-    UniqueFd lock(::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600));
+// One runner per distribution folder, under any name and any user: the lock
+// is on the folder itself, so it needs no write access (a disc), and the
+// kernel drops it with the runner however the runner ends. Where the file
+// system locks only what is open for writing (NFS), a lock file in the work
+// folder stands in: one runner per user and name there.
+UniqueFd LockDistributionFolder(const std::string& appDir) {
+    UniqueFd lock(::open(appDir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!lock) throw Exception("The folder " + appDir + " could not be opened: " + std::strerror(errno));
+    if (::flock(lock.Get(), LOCK_EX | LOCK_NB) == 0) return lock;
+    if (errno == EWOULDBLOCK) return {};
+    const std::string workDir = TRunner::WorkFolderPath(), lockPath = workDir + "/runner.lock";
+    LinuxFiles::EnsurePrivateFolder(workDir);
+    lock = UniqueFd(::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600));
     if (!lock) throw Exception("The lock " + lockPath + " could not be opened: " + std::strerror(errno));
     return ::flock(lock.Get(), LOCK_EX | LOCK_NB) == 0 ? std::move(lock) : UniqueFd();
 }
 
 // The connection is the whole message: the first runner brings its window to
-// the front when it accepts one, and reads nothing.
-bool TellRunningInstance(const std::string& workDir) {
-    const sockaddr_un address = SocketAddress(workDir + "/runner.sock");
+// the front when it accepts one, and reads nothing. False when the runner of
+// the folder is another user's: there is no window of ours to bring forward.
+bool TellRunningInstance(const std::string& appDir) {
+    const TInstanceAddress instance = InstanceAddress(appDir);
     UniqueFd client(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
-    return client && ::connect(client.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof(address)) == 0;
+    return client && ::connect(client.Get(), instance.Get(), instance.Length) == 0 && PeerIsThisUser(client.Get());
 }
 
 }  // namespace
@@ -116,28 +150,25 @@ bool TellRunningInstance(const std::string& workDir) {
 // anything the desktop's services make GTK wait for.
 bool TRunner::ClaimSingleInstance() {
     try {
-        const std::string workDir = WorkFolderPath();
-        LinuxFiles::EnsurePrivateFolder(workDir);
-        ClaimedLock() = LockWorkFolder(workDir);
-        return ClaimedLock() || !TellRunningInstance(workDir);
+        const std::string appDir = LinuxFiles::DirectoryOf(LinuxFiles::ExeFileName());
+        ClaimedLock() = LockDistributionFolder(appDir);
+        return ClaimedLock() || !TellRunningInstance(appDir);
     } catch (...) {
         return true;  // FormCreate says what is wrong
     }
 }
 
 bool TRunner::EnsureSingleInstance() {
-    instanceLock_ = ClaimedLock() ? std::move(ClaimedLock()) : LockWorkFolder(WorkDir);
+    instanceLock_ = ClaimedLock() ? std::move(ClaimedLock()) : LockDistributionFolder(AppDir);
     if (instanceLock_) return true;
-    if (!TellRunningInstance(WorkDir)) ShowMessage("An instance of this application is already running!", "Error", true);
+    if (!TellRunningInstance(AppDir)) ShowMessage("An instance of this application is already running!", "Error", true);
     return false;
 }
 
 void TRunner::ListenForSecondStarts() {
-    const std::string path = WorkDir + "/runner.sock";
-    const sockaddr_un address = SocketAddress(path);
-    ::unlink(path.c_str());  // a gone runner's; we hold the lock
+    const TInstanceAddress instance = InstanceAddress(AppDir);
     UniqueFd listener(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
-    if (!listener || ::bind(listener.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof(address)) != 0 ||
+    if (!listener || ::bind(listener.Get(), instance.Get(), instance.Length) != 0 ||
         ::listen(listener.Get(), 4) != 0)
         return;
     instanceSocket_ = std::move(listener);
@@ -146,7 +177,7 @@ void TRunner::ListenForSecondStarts() {
 
 void TRunner::OnSecondStart() {
     UniqueFd connection(::accept4(instanceSocket_.Get(), nullptr, nullptr, SOCK_CLOEXEC));
-    if (connection) Guarded([&] { BringApplicationToFront(); });
+    if (connection && PeerIsThisUser(connection.Get())) Guarded([&] { BringApplicationToFront(); });
 }
 
 void TRunner::ReportStartUpFailure(const std::string& reason) {
