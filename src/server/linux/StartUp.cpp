@@ -226,7 +226,7 @@ void TRunner::FormCreate() {
         ShowMessage(ProductTitle + " could not start.\n\n" + WithFinalPeriod(error.what()), ProductTitle, true);
         Terminate();
     }
-    ListenForSecondStarts();
+    Guarded([&] { ListenForSecondStarts(); });  // without it a second start only says "already running"
     g_unix_signal_add(SIGTERM, TRunnerEvents::StopSignal, this);
     g_unix_signal_add(SIGINT, TRunnerEvents::StopSignal, this);
     g_unix_signal_add(SIGHUP, TRunnerEvents::StopSignal, this);
