@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Sets up the machine (once) and builds both the Windows and the native trees.
+# Sets up the machine (once) and builds the Windows, the native and the Linux
+# runner's trees.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -8,3 +9,5 @@ cmake --preset native >/dev/null
 cmake --build --preset native -j"$(nproc)"
 cmake --preset windows >/dev/null
 cmake --build --preset windows -j"$(nproc)"
+cmake --preset linux >/dev/null
+cmake --build --preset linux -j"$(nproc)"

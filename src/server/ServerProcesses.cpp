@@ -14,7 +14,6 @@
 
 namespace {
 
-const char ServerFileVersion[] = "8.72";
 constexpr unsigned ServerLookPauseMs = 330;
 constexpr unsigned ConnectLookMs = 100;  // loopback answers at once; Windows retries a refused one for seconds
 
@@ -105,7 +104,7 @@ void TRunner::StartDatabaseServer() {
         !TShellKit::DirectoryExists(TShellKit::GetAppPath() + "data\\mysql"))
         return;
     KillLeftoversByPath(MySqlExePath);
-    const int port = TShellKit::FindFreePort(3306, true);
+    const int port = TShellKit::FindFreePort(DatabaseFirstPort, true);
     if (port < 0) return;  // no port: run without a database server rather than on -1
     MySqlPort = port;
     MyIniPath = WriteMyIni();

@@ -162,13 +162,23 @@ std::string SetIniKey(const std::string& text, const std::string& section, const
     return text.substr(0, insertAt) + (needsBreak ? "\r\n" : "") + entry + "\r\n" + text.substr(insertAt);
 }
 
-std::string MySqlParameters(const std::string& myIniPath, int port, const std::string& languageDir) {
-    return "\"--defaults-file=" + myIniPath + "\" \"--port=" + std::to_string(port) +
-           "\" \"--innodb\" \"--language=" + languageDir + "\" \"--user=root\"";
+std::vector<std::string> MySqlArguments(const std::string& myIniPath, int port, const std::string& languageDir) {
+    return {"--defaults-file=" + myIniPath, "--port=" + std::to_string(port), "--innodb",
+            "--language=" + languageDir, "--user=root"};
 }
 
+std::string MySqlParameters(const std::string& myIniPath, int port, const std::string& languageDir) {
+    std::string parameters;
+    for (const std::string& argument : MySqlArguments(myIniPath, port, languageDir))
+        parameters += (parameters.empty() ? "\"" : " \"") + argument + "\"";
+    return parameters;
+}
+
+std::vector<std::string> ApacheArguments(const std::string& httpdConfPath) { return {"-f", httpdConfPath}; }
+
 std::string ApacheParameters(const std::string& httpdConfPath) {
-    return "-f \"" + httpdConfPath + "\"";
+    const std::vector<std::string> arguments = ApacheArguments(httpdConfPath);
+    return arguments[0] + " \"" + arguments[1] + "\"";
 }
 
 std::string RunnerLockName(const std::string& folderIdentity, const std::string& upperFolder) {

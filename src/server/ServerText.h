@@ -11,6 +11,10 @@ using TokenTable = std::vector<std::pair<std::string, std::string>>;
 
 inline constexpr const char BuiltInProductName[] = "Vadrome";
 inline constexpr const char LoopbackAddress[] = "127.0.0.1";
+// Where the search for the database server's port starts.
+inline constexpr int DatabaseFirstPort = 3306;
+// The version the servers see in SERVER_FILEVERSION.
+inline constexpr const char ServerFileVersion[] = "8.72";
 
 // Folders go into configuration files with forward slashes.
 std::string SlashForm(std::string path);
@@ -67,7 +71,10 @@ std::string ChooseServerPathForm(const std::string& longForm, const std::string&
 std::string SetIniKey(const std::string& text, const std::string& section, const std::string& key,
                       const std::string& value);
 
+// The database server's arguments, each one whole.
+std::vector<std::string> MySqlArguments(const std::string& myIniPath, int port, const std::string& languageDir);
 std::string MySqlParameters(const std::string& myIniPath, int port, const std::string& languageDir);
+std::vector<std::string> ApacheArguments(const std::string& httpdConfPath);
 std::string ApacheParameters(const std::string& httpdConfPath);
 
 // The machine-wide name that one runner of a distribution folder holds: from

@@ -5,11 +5,10 @@
 #include <algorithm>
 
 #include "util/Handles.h"
+#include "util/RunnerRules.h"
 #include "util/ShellKit.h"
 
 namespace {
-
-constexpr int HighestPort = 65535;
 
 class WinsockSession {
 public:
@@ -55,9 +54,7 @@ bool TShellKit::IsPortInUse(int port, bool localOnly) {
 
 int TShellKit::FindFreePort(int start, bool localOnly) {
     const WinsockSession scan;  // keeps the library loaded across the probes
-    for (int port = std::max(start, 1); port <= HighestPort; ++port)
-        if (!IsPortInUse(port, localOnly)) return port;
-    return -1;
+    return FirstFreePort(start, [&](int port) { return !IsPortInUse(port, localOnly); });
 }
 
 // Never by a listener of our own, which could take the port from a server

@@ -6,6 +6,7 @@
 
 #include "util/Handles.h"
 #include "util/PrivateFolder.h"
+#include "util/RunnerRules.h"
 #include "util/ShellKit.h"
 #include "util/Text.h"
 #include "util/Utf.h"
@@ -115,7 +116,7 @@ std::string TShellKit::GetLoginName() {
 // Made private from the start: the start-up refuses one that someone else made first.
 std::string TShellKit::GetWorkDir() {
     const std::string parent = GetCommonAppDataDir();
-    const std::string dir = parent + "\\" + Md5Hex(GetLoginName() + "\\" + GetExeFileName());
+    const std::string dir = parent + "\\" + WorkFolderName(GetLoginName(), '\\', GetExeFileName());
     if (!DirectoryExists(dir) && ForceDirectories(parent)) CreatePrivateFolder(dir);
     return dir;
 }

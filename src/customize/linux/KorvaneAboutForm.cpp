@@ -1,0 +1,84 @@
+#include "customize/linux/KorvaneAboutForm.h"
+
+#include "customize/FormRules.h"
+#include "server/Product.h"
+#include "shell/linux/AppIcon.h"
+#include "shell/linux/Desktop.h"
+#include "util/Maker.h"
+
+namespace {
+
+const int AboutIconSize = 32;
+
+}  // namespace
+
+GObjectPtr<GdkPixbuf> LoadAboutIcon() {
+    if (GObjectPtr<GdkPixbuf> icon = LoadMainIcon(AboutIconSize)) return icon;
+    return GObjectPtr<GdkPixbuf>::Adopt(gtk_icon_theme_load_icon(
+        gtk_icon_theme_get_default(), "application-x-executable", AboutIconSize, GTK_ICON_LOOKUP_FORCE_SIZE, nullptr));
+}
+
+TfrmKorvaneAbout::TfrmKorvaneAbout(GtkWindow* owner)
+    : TDialogForm(owner, "About", 295, 194, TPosition::ScreenCenter),
+      AppTitle(ProductTitle),
+      AppVersion(ProductVersion),
+      NoticeText(ProductNotice) {
+    shpBackground.PenColor = clWhite;
+    lblTitle.Font.Height = -13;
+    lblTitle.Font.Bold = true;
+    for (TLinkLabel* link : {&lblEmailAddr, &lblWebsiteAddr}) {
+        link->OnMouseDown = [this, link](TMouseButton button) { LabelMouseDown(*link, button); };
+        link->OnMouseUp = [this, link](TMouseButton button) { LabelMouseUp(*link, button); };
+    }
+    lblEmailAddr.OnClick = [this] { lblEmailAddrClick(); };
+    lblWebsiteAddr.OnClick = [this] { lblWebsiteAddrClick(); };
+    btnOK.OnClick = [this] { btnOKClick(); };
+}
+
+std::vector<TControlDef> TfrmKorvaneAbout::Controls() {
+    return {
+        {&shpBackground, "shpBackground", "", {7, 7, 282, 147}},
+        {&bvlBackground, "bvlBackground", "", {7, 7, 282, 147}},
+        {&imgIcon, "imgIcon", "", {14, 19, 32, 32}},
+        {&lblTitle, "lblTitle", "", {60, 27, 0, 0}, csCentered},
+        {&lblVersion, "lblVersion", "", {60, 56, 0, 0}},
+        {&lblCopyright, "lblCopyright", "", {60, 73, 0, 0}},
+        {&lblEmail, "lblEmail", "Our Mail:", {52, 102, 0, 0}},
+        {&lblEmailAddr, "lblEmailAddr", MakerMailAddress, {104, 102, 0, 0}},
+        {&lblWebsite, "lblWebsite", "Our Site:", {52, 120, 0, 0}},
+        {&lblWebsiteAddr, "lblWebsiteAddr", MakerWebSite, {104, 120, 0, 0}},
+        {&btnOK, "btnOK", "OK", {110, 162, 75, 25}, csDefault, 0},
+    };
+}
+
+void TfrmKorvaneAbout::FormShow() {
+    icon_ = LoadAboutIcon();
+    imgIcon.SetIcon(icon_.Get());
+    lblTitle.SetText(AppTitle);
+    lblVersion.SetText("Version " + AppVersion);
+    lblCopyright.SetText(NoticeText);
+    const TAboutLayout layout = LayOutAbout(ClientWidth(), imgIcon.Bounds().Width, lblTitle.Bounds().Width,
+                                            lblVersion.Bounds().Width, lblCopyright.Bounds().Width);
+    lblTitle.SetLeft(layout.TitleLeft);
+    imgIcon.SetLeft(layout.IconLeft);
+    lblVersion.SetLeft(layout.VersionLeft);
+    lblCopyright.SetLeft(layout.NoticeLeft);
+}
+
+void TfrmKorvaneAbout::btnOKClick() { Close(mrOk); }
+
+void TfrmKorvaneAbout::LabelMouseDown(TLinkLabel& sender, TMouseButton button) {
+    if (button != TMouseButton::Left) return;
+    sender.TextColor = clRed;
+    sender.Repaint();
+}
+
+void TfrmKorvaneAbout::LabelMouseUp(TLinkLabel& sender, TMouseButton button) {
+    if (button != TMouseButton::Left) return;
+    sender.TextColor = clBlue;
+    sender.Repaint();
+}
+
+void TfrmKorvaneAbout::lblEmailAddrClick() { OpenContactMail(); }
+
+void TfrmKorvaneAbout::lblWebsiteAddrClick() { OpenWithDesktop(MakerWebSite); }
