@@ -14,7 +14,7 @@
 namespace {
 
 const std::string Vadrome = WinPath(VADROME_EXE);
-constexpr std::size_t SizeLimit = 1310720;  // 1.25 MiB
+constexpr std::size_t SizeLimit = 1441792;  // 1.375 MiB
 
 struct TSection {
     std::string Name;
