@@ -58,6 +58,7 @@ void SetProgramClass() {
     std::string name = "vadrome";
     Guarded([&] { name = LinuxFiles::ExeFileName(); });
     g_set_prgname(name.substr(name.find_last_of('/') + 1).c_str());
+    // After GTK's start-up, which sets a class of its own from the program's name.
     if (!title.empty()) gdk_set_program_class(title.c_str());
 }
 
@@ -68,12 +69,12 @@ int main(int argc, char** argv) {
     if (argc >= 2) return RunCommandLine(argc, argv);
     RemoveLeftOverRenamer();
     if (!TRunner::ClaimSingleInstance()) return 0;
-    SetProgramClass();
     const bool windowless = Windowless();
     if (!windowless && !gtk_init_check(&argc, &argv)) {
         std::fputs("vadrome: no display to show the window on (set DISPLAY or WAYLAND_DISPLAY)\n", stderr);
         return 1;
     }
+    if (!windowless) SetProgramClass();
     std::unique_ptr<TRunner> runner = CreateRunner(windowless);
     runner->FormCreate();
     GMainLoop* loop = g_main_loop_new(nullptr, FALSE);

@@ -93,6 +93,17 @@ void OpenUnlessAsked(const TCommandLine& args, const std::string& target) {
     if (args.Count() < 6) Guarded([&] { StartDetached({target}); });
 }
 
+// The address change's copy goes with its folder once its work is done: a
+// running program's file can go on Linux, and nobody else would remove it.
+void RemoveOwnTempCopy(const TCommandLine& args) {
+    const std::string self = LinuxFiles::ExeFileName(), folder = LinuxFiles::DirectoryOf(self);
+    const std::string folderName = folder.substr(folder.find_last_of('/') + 1);
+    if (self != folder + "/" + TempCopyFileName || folderName.rfind(TempCopyFolderPrefix, 0) != 0) return;
+    if (args.Count() >= 3 && args.Arg(3) == self + ".ini") ::unlink(args.Arg(3).c_str());
+    ::unlink(self.c_str());
+    ::rmdir(folder.c_str());
+}
+
 int RunSetup(const TCommandLine& args) {
     const std::string& target = args.Arg(2);
     try {
@@ -101,6 +112,7 @@ int RunSetup(const TCommandLine& args) {
         // The stamps could only fail the same way; the target still starts.
         ShowModeError(error);
         OpenUnlessAsked(args, target);
+        RemoveOwnTempCopy(args);
         return 1;
     }
     bool settingsTook = true;
@@ -114,6 +126,7 @@ int RunSetup(const TCommandLine& args) {
         ShowModeError(Exception("The new settings could not be stamped into \"" + target +
                                 "\". It starts with the settings it had"));
     OpenUnlessAsked(args, target);
+    RemoveOwnTempCopy(args);
     return settingsTook ? 0 : 1;
 }
 

@@ -1,6 +1,7 @@
 // The command-line modes of the Linux runner and the hand-over files beside it.
 #pragma once
 #include <string>
+#include <vector>
 
 #include "launcher/CommandLine.h"
 
@@ -21,3 +22,8 @@ void StartDetached(const std::vector<std::string>& arguments);
 // Runs the program and waits for it however long it takes; its exit code, -1
 // when it was ended by a signal. Throws when it cannot be started.
 int RunAndWait(const std::vector<std::string>& arguments);
+
+// The address change's copy of the runner: TempCopyFileName in a private
+// folder named TempCopyFolderPrefix and six random characters.
+inline constexpr char TempCopyFolderPrefix[] = "krvn_cmd";
+inline constexpr char TempCopyFileName[] = "krvn_cmd.tmp";
