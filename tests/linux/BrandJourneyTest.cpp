@@ -5,9 +5,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <cstdlib>
-#include <thread>
 
 #include "RunnerKit.h"
 #include "util/linux/Files.h"
@@ -154,6 +152,7 @@ std::string CameBack(const TSite& site, TProcess& oldRunner) {
 // Closes the runner's window and waits for it and its servers to end, the database cleanly.
 void CloseRunner(const TSite& site, const THeldProcess& runner) {
     const long long shutdowns = Count(site.WorkFile("mysqld.log"), "mysqld: Shutdown complete");
+    CHECK(WaitUntil(ShowBoundMs, [&] { return CloseWindowsOf(runner.Id(), false); }));
     CHECK(CloseWindowsOf(runner.Id()));
     CHECK(WaitUntil(10000, [&] { return !runner.Running() && site.Servers().empty(); }));
     CHECK(Count(site.WorkFile("mysqld.log"), "mysqld: Shutdown complete") == shutdowns + 1);
@@ -239,12 +238,17 @@ TEST_CASE("Change IP Address or Port from the tray menu: the runner comes back o
 
     const int newPort = site.ConfiguredPort + 7;
     tray.Raise();
+    const size_t windowsBefore = OnScreen::VisibleWindowsOf(runner.Id()).size();
     OnScreen::Click(tray.Icon("Vadrome"), 3);
-    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    CHECK(WaitUntil(ShowBoundMs, [&] { return OnScreen::VisibleWindowsOf(runner.Id()).size() > windowsBefore; }));
     OnScreen::Key("c");
-    REQUIRE(!FirstVisible("^Change IP Address or Port$").empty());
+    const std::string dialog = FirstVisible("^Change IP Address or Port$");
     OnScreen::Screenshot("change-port.png");
-    OnScreen::Key("Tab ctrl+a");
+    REQUIRE(!dialog.empty());
+    // Into the port field (at 128, 54 in the dialog) with the pointer.
+    const OnScreen::TBounds bounds = OnScreen::Bounds(dialog);
+    OnScreen::Click({bounds.Left + 128, bounds.Top + 54, 60, 26}, 1);
+    OnScreen::Key("ctrl+a");
     TypeTo(std::to_string(newPort));
     OnScreen::Key("Return");
     FirstVisible("^Confirm$");

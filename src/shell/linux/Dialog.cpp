@@ -82,8 +82,10 @@ struct TDialogSignals {
     static gboolean SpinFocusIn(GtkWidget*, GdkEvent*, gpointer self) {
         auto& spin = static_cast<TSpinEdit&>(Control(self));
         spin.textOnEntry_ = spin.Text();
+        spin.showAsSet_ = false;
         return FALSE;
     }
+    static gboolean SpinOutput(GtkSpinButton*, gpointer self) { return static_cast<TSpinEdit&>(Control(self)).showAsSet_; }
     static gboolean FocusOut(GtkWidget*, GdkEvent*, gpointer self) {
         Fire(self, &TControl::OnExit);
         return FALSE;
@@ -246,17 +248,22 @@ int TSpinEdit::Value() const { return SpinValueOf(Text(), MinValue); }
 
 void TSpinEdit::SetValue(int value) { SetText(std::to_string(ClampToRange(value, MinValue, MaxValue))); }
 
+void TSpinEdit::SetText(const std::string& text) {
+    showAsSet_ = true;
+    TControl::SetText(text);
+}
+
 void TSpinEdit::UndoWhenEmpty() {
     if (Trim(Text()).empty()) SetText(textOnEntry_);
 }
 
-GtkWidget* TSpinEdit::Create(const TControlDef& def) {
+GtkWidget* TSpinEdit::Create(const TControlDef&) {
     GtkWidget* spin = gtk_spin_button_new_with_range(MinValue, MaxValue, 1);
     gtk_spin_button_set_numeric(GTK_SPIN_BUTTON(spin), TRUE);
-    gtk_entry_set_text(GTK_ENTRY(spin), def.Text.c_str());
     gtk_entry_set_activates_default(GTK_ENTRY(spin), TRUE);
     Connect(spin, "changed", G_CALLBACK(TDialogSignals::Changed));
     Connect(spin, "focus-in-event", G_CALLBACK(TDialogSignals::SpinFocusIn));
+    Connect(spin, "output", G_CALLBACK(TDialogSignals::SpinOutput));
     Connect(spin, "focus-out-event", G_CALLBACK(TDialogSignals::FocusOut));
     return spin;
 }
@@ -365,10 +372,7 @@ void TDialogForm::SetTabOrder(std::vector<std::pair<int, TControl*>> order) {
     std::stable_sort(order.begin(), order.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
     GList* chain = nullptr;
     for (const auto& entry : order) chain = g_list_append(chain, entry.second->handle_);
-    firstFocus_ = nullptr;
-    for (const auto& entry : order)
-        if (!firstFocus_ && gtk_widget_get_can_focus(entry.second->handle_) && gtk_widget_get_sensitive(entry.second->handle_))
-            firstFocus_ = entry.second;
+    firstFocus_ = order.empty() ? nullptr : order.front().second;
     // The fixed layout knows no order of its own; the chain is GTK 3's way to give one.
     G_GNUC_BEGIN_IGNORE_DEPRECATIONS
     if (chain) gtk_container_set_focus_chain(GTK_CONTAINER(fixed_), chain);

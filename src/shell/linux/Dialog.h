@@ -167,6 +167,7 @@ public:
     // The number in the text; MinValue when there is none.
     int Value() const;
     void SetValue(int value);  // pulled into the range
+    void SetText(const std::string& text) override;
     // Left empty: the text it had when it got the focus comes back.
     void UndoWhenEmpty();
 
@@ -176,6 +177,7 @@ protected:
 
 private:
     std::string textOnEntry_;
+    bool showAsSet_ = false;  // GTK leaves the text alone until the field is entered
 };
 
 // Drop-down list without typing; the table's text holds the items, one per line.
