@@ -16,6 +16,13 @@ if [ "${1:-}" = --windows ]; then
 fi
 [ "${1:-}" = --display-ready ] || bash scripts/build.sh
 dist=$(realpath "$root/build/linux/demo")
+# As root the web server's children run as www-data, which must reach the
+# site: a checkout under /root, say, is closed to it. Then a copy runs.
+if [ "$(id -u)" = 0 ] && ! runuser -u www-data -- test -r "$dist/www/index.php" 2>/dev/null; then
+  copy=/tmp/vadrome-demo
+  rm -rf "$copy" && cp -a "$dist" "$copy" && dist=$copy
+  echo "www-data cannot read $root/build/linux/demo; running a copy in $copy"
+fi
 seconds=${VADROME_DEMO_SECONDS:-20}
 
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then

@@ -71,7 +71,7 @@ void TRunner::StartDatabaseServer() {
         !TShellKit::DirectoryExists(TShellKit::GetAppPath() + "data\\mysql"))
         return;
     KillProcessesByPath(MySqlExePath);
-    const int port = TShellKit::FindFreePort(3306, true);
+    const int port = TShellKit::FindFreePort(DatabaseFirstPort, true);
     if (port < 0) return;  // no port: run without a database server rather than on -1
     MySqlPort = port;
     MyIniPath = WriteMyIni();

@@ -11,6 +11,8 @@ using TokenTable = std::vector<std::pair<std::string, std::string>>;
 
 inline constexpr const char BuiltInProductName[] = "Vadrome";
 inline constexpr const char LoopbackAddress[] = "127.0.0.1";
+// Where the search for the database server's port starts.
+inline constexpr int DatabaseFirstPort = 3306;
 // The version the servers see in SERVER_FILEVERSION.
 inline constexpr const char ServerFileVersion[] = "8.72";
 

@@ -31,9 +31,11 @@ std::string StartAndCheckCleanStart(const TSite& site, TChildProcess& runner) {
     const size_t logBefore = site.WorkFile("mysqld.log").size();
     runner = site.Start();
     const std::string page = site.WaitForHomePage();
+    INFO(LinuxFiles::ReadFile(site.Root + "/runner.log"));
     const std::string log = site.WorkFile("mysqld.log");
     CHECK(log.size() > logBefore);
     CHECK(log.find("crash recovery", logBefore) == std::string::npos);
+    CHECK(!page.empty());
     return page;
 }
 
@@ -71,6 +73,7 @@ TEST_CASE("a guest book entry survives closing, a kill and a restart, and the se
         else
             runner.Signal(SIGTERM);
         CheckAllEndedCleanly(site, runner, shutdowns++);
+        CHECK(Count(site.WorkFile("httpd.log"), "caught SIGWINCH, shutting down gracefully") == 1);
 
         CHECK(Count(StartAndCheckCleanStart(site, runner), "Grüße aus der Prüfung") == 1);
         runner.Signal(SIGKILL);
@@ -81,8 +84,13 @@ TEST_CASE("a guest book entry survives closing, a kill and a restart, and the se
         sleeper.Arguments = {"/bin/sleep", "120"};
         TChildProcess live = SpawnChild(sleeper);
         LinuxFiles::WriteFileReplacing(site.Work + "/httpd.pid", std::to_string(live.Id()) + "\n");
+        // And a server of this distribution that no runner owns any more.
+        TSpawnOptions leftover;
+        leftover.Arguments = {"/bin/sh", "-c", "sleep 120", "-f", site.Work + "/httpd.conf"};
+        TChildProcess orphan = SpawnChild(leftover);
         CHECK(Count(StartAndCheckCleanStart(site, runner), "Grüße aus der Prüfung") == 1);
         CHECK(live.Running());
+        CHECK_FALSE(orphan.Running());
         runner.Signal(SIGTERM);
         CheckAllEndedCleanly(site, runner, shutdowns++);
     }

@@ -55,7 +55,7 @@ TSite::TSite(const std::string& name) {
 
 TSite::~TSite() {
     for (const THeldProcess& server : Servers()) server.Signal(SIGKILL);
-    (void)std::system(("rm -rf " + Quoted(Root)).c_str());
+    if (!std::getenv("VADROME_KEEP_E2E")) (void)std::system(("rm -rf " + Quoted(Root)).c_str());
 }
 
 TChildProcess TSite::Start(bool windowless) const {

@@ -34,7 +34,7 @@ TEST_CASE("the splash shows until the first page; the tray icon hides and shows 
 
     // The splash child showed its window before the first page was complete, and is gone after it.
     const auto timeline = [&] { return LinuxFiles::FileExists(timelinePath) ? LinuxFiles::ReadFile(timelinePath) : ""; };
-    REQUIRE(WaitUntil(30000, [&] { return timeline().find(" first-page-complete ") != std::string::npos; }));
+    REQUIRE(WaitUntil(60000, [&] { return timeline().find(" first-page-complete ") != std::string::npos; }));
     CHECK(timeline().find(" splash-shown ") < timeline().find(" first-page-complete "));
     CHECK(WaitUntil(5000, [&] { return site.Splashes().empty(); }));
 
@@ -102,18 +102,39 @@ TEST_CASE("the splash process: centred on the screen with the embedded image; sh
     CHECK(WIFEXITED(*splash.ExitStatus()));
 }
 
+// A memory file system over a folder stands for a removable medium; taken
+// away (lazily unmounted, as the desktop does with a stick pulled out) at the
+// latest when the test ends.
+class TMedium {
+public:
+    explicit TMedium(const std::string& dir) : dir_("'" + dir + "'") {
+        mounted_ = std::system(("mount -t tmpfs -o size=400m vadrome-medium " + dir_ + " 2>/dev/null").c_str()) == 0;
+    }
+    ~TMedium() { Remove(); }
+    bool Mounted() const { return mounted_; }
+    bool Fill() const { return std::system(("cp -a \"$VADROME_LINUX_DEMO\"/. " + dir_).c_str()) == 0; }
+    bool Remove() {
+        if (!mounted_) return false;
+        mounted_ = false;
+        return std::system(("umount -l " + dir_).c_str()) == 0;
+    }
+
+private:
+    std::string dir_;
+    bool mounted_ = false;
+};
+
 TEST_CASE("the medium the runner runs from goes away: the runner ends and its servers stop cleanly") {
     TSite site("Medium");
-    // A memory file system over the copy stands for the removable medium; it needs the right to mount.
-    const std::string dir = "'" + site.Dir + "'";
-    if (std::system(("mount -t tmpfs -o size=400m vadrome-medium " + dir + " 2>/dev/null").c_str()) != 0) {
+    TMedium medium(site.Dir);
+    if (!medium.Mounted()) {
         MESSAGE("mounting is not allowed here: the removed medium is not shown");
         return;
     }
-    REQUIRE(std::system(("cp -a \"$VADROME_LINUX_DEMO\"/. " + dir).c_str()) == 0);
+    REQUIRE(medium.Fill());
     TChildProcess runner = site.Start();
     REQUIRE(!site.WaitForHomePage().empty());
     const long long shutdowns = Count(site.WorkFile("mysqld.log"), "mysqld: Shutdown complete");
-    REQUIRE(std::system(("umount -l " + dir).c_str()) == 0);  // as the desktop does with a stick pulled out
+    REQUIRE(medium.Remove());
     CheckAllEndedCleanly(site, runner, shutdowns);
 }

@@ -109,7 +109,8 @@ private:
     void PrepareSettings();
     void StartServers();
     void EndLeftovers();
-    void StartDatabaseServer();
+    void StartDatabaseServer(int firstPort);
+    bool MovedDatabaseServer();
     void ChooseWebPort();
     void StartWebServer();
     void CheckWebServerProgram();

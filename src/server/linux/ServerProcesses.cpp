@@ -1,6 +1,7 @@
 // The environment every child inherits, and the database and web servers
 // started as children on free loopback ports.
 #include <dirent.h>
+#include <signal.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -20,6 +21,7 @@ namespace {
 
 constexpr unsigned PortPollMs = 10;
 constexpr unsigned ConnectLimitMs = 200;
+constexpr int PortMovesLimit = 3;
 
 std::string FileInBinOrEmpty(const std::string& binDir, const std::string& name) {
     const std::string path = binDir + "/apache/" + name;
@@ -59,7 +61,8 @@ void TRunner::SetEnvironmentSecond() {
 }
 
 // Called with the lock held: servers of this work folder that still run
-// belong to a runner that is gone, and so do the pid files. Apache refuses
+// belong to a runner that is gone, and so do the pid files. As root, also
+// the web server's children of another user that lost their parent. Apache refuses
 // to start, silently and with exit code 0, while its pid file names a live
 // process, whichever process that is.
 void TRunner::EndLeftovers() {
@@ -67,7 +70,7 @@ void TRunner::EndLeftovers() {
     const std::string myIniArgument = "--defaults-file=" + WorkDir + "/my.ini";
     EndHeldProcesses(HoldProcessesWhere([&](const TArguments& arguments) {
                          return HasArgument(arguments, httpdConf) || HasArgument(arguments, myIniArgument);
-                     }),
+                     }, ::geteuid() == 0),
                      ServerStopWaitLimitMs);
     const std::unique_ptr<DIR, int (*)(DIR*)> folder(::opendir(WorkDir.c_str()), ::closedir);
     if (!folder) return;
@@ -78,10 +81,10 @@ void TRunner::EndLeftovers() {
     }
 }
 
-void TRunner::StartDatabaseServer() {
+void TRunner::StartDatabaseServer(int firstPort) {
     MySqlExePath = BinDir + "/mysql/bin/mysqld";
     if (!LinuxFiles::FileExists(MySqlExePath) || !LinuxFiles::DirectoryExists(AppDir + "/data/mysql")) return;
-    const int port = LinuxNet::FindFreePort(3306, true);
+    const int port = LinuxNet::FindFreePort(firstPort, true);
     if (port < 0) return;  // no port: run without a database server rather than on -1
     MySqlPort = port;
     MyIniPath = WriteMyIni();
@@ -113,6 +116,18 @@ void TRunner::StartWebServer() {
     webServerStartedAt_ = MonotonicMs();
 }
 
+// The database server binds its port only after its storage is up, a long
+// time in which another program may take that port. Then it ends, and is
+// started again on the next free port; the web server rereads php.ini with
+// the new port through its graceful restart.
+bool TRunner::MovedDatabaseServer() {
+    if (MySqlProcess.Running() || LinuxNet::CanListen(MySqlPort, true)) return false;
+    StartDatabaseServer(MySqlPort + 1);
+    WritePhpIni();
+    if (ApacheProcess) ::kill(ApacheProcess.Id(), SIGUSR1);
+    return true;
+}
+
 bool TRunner::IsServerUp(TChildProcess& server, int port) {
     return LinuxNet::ProcessListensOn(server.Id(), port) && LinuxNet::AcceptsConnection(port, ConnectLimitMs);
 }
@@ -140,7 +155,8 @@ void TRunner::WaitForWebServer() {
 void TRunner::WaitForDatabaseServer() {
     if (!MySqlProcess) return;
     const long long deadline = MonotonicMs() + DatabaseWaitLimitMs;
-    for (;;) {
+    for (int moves = 0;;) {
+        if (moves < PortMovesLimit && MovedDatabaseServer()) ++moves;
         CheckServerAlive(MySqlProcess, "database server", MySqlLogPath);
         CheckServerAlive(ApacheProcess, "web server", ApacheLogPath);
         if (IsServerUp(MySqlProcess, MySqlPort) || MonotonicMs() >= deadline) return;

@@ -1,6 +1,7 @@
 // The runner's start-up: one runner per work folder, settings, servers, then
 // the site in an external browser or in our own window.
 #include <glib-unix.h>
+#include <fcntl.h>
 #include <glib.h>
 #include <sys/file.h>
 #include <sys/socket.h>
@@ -71,13 +72,14 @@ int TRunner::StartupShowCommand() { return RelaunchShowBase + ShowNormal; }
 
 void TRunner::ProcessMessagesAndSleep(unsigned milliseconds) {
     bool due = milliseconds == 0;
-    const guint timer = due ? 0 : g_timeout_add(milliseconds, [](gpointer flag) {
-        *static_cast<bool*>(flag) = true;
-        return G_SOURCE_REMOVE;
-    }, &due);
+    if (!due)
+        g_timeout_add(milliseconds, [](gpointer flag) {
+            *static_cast<bool*>(flag) = true;
+            return G_SOURCE_REMOVE;
+        }, &due);
     while (g_main_context_pending(nullptr)) g_main_context_iteration(nullptr, FALSE);
+    // The timer wakes the loop when nothing else does.
     while (!due) g_main_context_iteration(nullptr, TRUE);
-    (void)timer;
 }
 
 std::string TRunner::WorkFolderPath() {
@@ -151,7 +153,10 @@ void TRunner::ReportStartUpFailure(const std::string& reason) {
     Guarded([&] { CloseSplash(); });
     // Nothing of ours may run while the message waits for the user.
     Guarded([&] { StopServers(); });
-    ShowMessage(ProductTitle + " could not start.\n\n" + WithFinalPeriod(reason), ProductTitle, true);
+    const std::string text = ProductTitle + " could not start.\n\n" + WithFinalPeriod(reason);
+    // Also where a terminal or the session's journal keeps it.
+    std::fprintf(stderr, "%s\n", text.c_str());
+    ShowMessage(text, ProductTitle, true);
     Quit();
 }
 
@@ -170,7 +175,7 @@ void TRunner::StartServers() {
     BinDir = ResolveBinDir();
     SetEnvironmentSecond();
     CheckWebServerProgram();
-    NamedStep("The database server could not be started", [&] { StartDatabaseServer(); });
+    NamedStep("The database server could not be started", [&] { StartDatabaseServer(DatabaseFirstPort); });
     TimelineMark("database-started");
     NamedStep("php.ini could not be written", [&] { WritePhpIni(); });
     NamedStep("The web server's port could not be chosen", [&] { ChooseWebPort(); });

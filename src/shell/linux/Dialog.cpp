@@ -111,9 +111,16 @@ struct TDialogSignals {
         if (click && link.OnClick) Run(link, [&] { link.OnClick(); });
         return TRUE;
     }
-    static void LinkRealized(GtkWidget* widget, gpointer) {
+    // The hand while the pointer is over the link: the event box has no window of its own to carry it.
+    static gboolean LinkCrossed(GtkWidget* widget, GdkEventCrossing* event, gpointer) {
+        GdkWindow* window = gtk_widget_get_window(widget);
+        if (event->type != GDK_ENTER_NOTIFY) {
+            gdk_window_set_cursor(window, nullptr);
+            return FALSE;
+        }
         auto cursor = GObjectPtr<GdkCursor>::Adopt(gdk_cursor_new_from_name(gtk_widget_get_display(widget), "pointer"));
-        gdk_window_set_cursor(gtk_widget_get_window(widget), cursor.Get());
+        gdk_window_set_cursor(window, cursor.Get());
+        return FALSE;
     }
     static gboolean ShapeDraw(GtkWidget* widget, cairo_t* cairo, gpointer self) {
         const auto& shape = static_cast<TShape&>(Control(self));
@@ -217,7 +224,9 @@ GtkWidget* TLinkLabel::Create(const TControlDef& def) {
     gtk_container_add(GTK_CONTAINER(box), label_);
     Connect(box, "button-press-event", G_CALLBACK(TDialogSignals::LinkPress));
     Connect(box, "button-release-event", G_CALLBACK(TDialogSignals::LinkRelease));
-    Connect(box, "realize", G_CALLBACK(TDialogSignals::LinkRealized));
+    gtk_widget_add_events(box, GDK_ENTER_NOTIFY_MASK | GDK_LEAVE_NOTIFY_MASK);
+    Connect(box, "enter-notify-event", G_CALLBACK(TDialogSignals::LinkCrossed));
+    Connect(box, "leave-notify-event", G_CALLBACK(TDialogSignals::LinkCrossed));
     return box;
 }
 

@@ -64,7 +64,12 @@ void TfrmMain::CreateTray() {
     traySignals_.emplace_back(Handle(), "window-state-event", G_CALLBACK(TMainFormTraySignals::WindowState), this);
     trayMenu_ = GObjectPtr<GtkWidget>::RefSink(gtk_menu_new());
     mnuTray = trayMenu_.Get();
-    mnuTray_Show = AddTrayItem("<b>_Show/Hide Main Window</b>", &TfrmMain::mnuTray_ShowClick);
+    mnuTray_Show = AddTrayItem("_Show/Hide Main Window", &TfrmMain::mnuTray_ShowClick);
+    // The default item is bold, by attributes: a StatusNotifier host gets the plain text.
+    PangoAttrList* bold = pango_attr_list_new();
+    pango_attr_list_insert(bold, pango_attr_weight_new(PANGO_WEIGHT_BOLD));
+    gtk_label_set_attributes(GTK_LABEL(gtk_bin_get_child(GTK_BIN(mnuTray_Show))), bold);
+    pango_attr_list_unref(bold);
     mnuTray_Separator0 = AddTrayItem(nullptr, nullptr);
     mnuTray_Settings = AddTrayItem("_Change IP Address or Port...", &TfrmMain::mnuTray_SettingsClick);
     mnuTray_Separator1 = AddTrayItem(nullptr, nullptr);
@@ -75,8 +80,7 @@ void TfrmMain::CreateTray() {
 }
 
 GtkWidget* TfrmMain::AddTrayItem(const char* caption, THandler handler) {
-    GtkWidget* item = caption ? gtk_menu_item_new_with_mnemonic("") : gtk_separator_menu_item_new();
-    if (caption) gtk_label_set_markup_with_mnemonic(GTK_LABEL(gtk_bin_get_child(GTK_BIN(item))), caption);
+    GtkWidget* item = caption ? gtk_menu_item_new_with_mnemonic(caption) : gtk_separator_menu_item_new();
     gtk_menu_shell_append(GTK_MENU_SHELL(mnuTray), item);
     if (handler) {
         trayHandlers_.emplace_back(item, handler);

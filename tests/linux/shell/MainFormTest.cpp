@@ -143,16 +143,18 @@ TEST_CASE_FIXTURE(TDisplay, "browsing: caption, address history, Back and Forwar
     CHECK(form.AddressHistory() == std::vector<std::string>{"vtest://site/a"});
     CHECK_FALSE(gtk_widget_get_sensitive(form.btnBack));
 
-    // The pointer over the link shows its address; off the page it goes.
-    GdkWindow* page = gtk_widget_get_window(GTK_WIDGET(form.WebBrowser1));
-    int left = 0, top = 0;
-    gdk_window_get_origin(page, &left, &top);
-    GtkAllocation area;
-    gtk_widget_get_allocation(GTK_WIDGET(form.WebBrowser1), &area);
+    // The pointer over the link shows its address; off the link, and off the page, it goes.
+    int left = 0, top = 0;  // the page's corner on the screen
+    gdk_window_get_origin(gtk_widget_get_window(GTK_WIDGET(form.WebBrowser1)), &left, &top);
     GdkDevice* pointer = gdk_seat_get_pointer(gdk_display_get_default_seat(gdk_display_get_default()));
-    gdk_device_warp(pointer, gdk_screen_get_default(), left + area.x + 40, top + area.y + 100);
+    const auto pointAt = [&](int y) { gdk_device_warp(pointer, gdk_screen_get_default(), left + 40, top + y); };
+    pointAt(100);
     CHECK(WaitFor([&] { return form.StatusText() == "vtest://site/b"; }));
-    gdk_device_warp(pointer, gdk_screen_get_default(), left + area.x + 40, top + area.y + 500);
+    pointAt(500);
+    CHECK(WaitFor([&] { return form.StatusText().empty(); }));
+    pointAt(100);
+    CHECK(WaitFor([&] { return form.StatusText() == "vtest://site/b"; }));
+    pointAt(-20);  // the toolbar
     CHECK(WaitFor([&] { return form.StatusText().empty(); }));
 
     REQUIRE(Load(form, "vtest://site/b", "Page B - Shop"));
