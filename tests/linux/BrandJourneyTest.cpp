@@ -78,6 +78,14 @@ TEST_CASE("the stamping modes write the embedded data of a copy byte for byte; a
     CHECK(RunMode(site.Exe, "/config " + Q(copy)) == 0);
     CHECK(RunMode(site.Exe, "/splash " + Q(copy) + " " + Q(site.Root + "/missing.png")) == 0);
     CHECK(Entry(copy, "RES_SPLASH") == LinuxFiles::ReadFile(image));
+
+    // "downsize" with only phpMyAdmin's flag: its folder and favorite go, the rest stays.
+    REQUIRE(std::system(("mkdir -p " + Q(site.Dir + "/www/phpmyadmin/js")).c_str()) == 0);
+    LinuxFiles::WriteFileReplacing(site.Dir + "/bin/Favorites.ini", "[URLS]\nphpMyAdmin=x\nHome=y\n");
+    CHECK(RunMode(site.Exe, "downsize 0 0 0 0 0 0 0 0 0 0 0 0 1") == 0);
+    CHECK(!LinuxFiles::DirectoryExists(site.Dir + "/www/phpmyadmin"));
+    CHECK(LinuxFiles::DirectoryExists(site.Dir + "/data/mysql"));
+    CHECK(LinuxFiles::ReadFile(site.Dir + "/bin/Favorites.ini") == "[URLS]\nHome=y\n");
 }
 
 namespace {

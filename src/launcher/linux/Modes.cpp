@@ -3,6 +3,7 @@
 // of a running one.
 #include "launcher/linux/Modes.h"
 
+#include <ftw.h>
 #include <gtk/gtk.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -12,9 +13,11 @@
 #include <cstring>
 #include <thread>
 
+#include "launcher/DownsizeRules.h"
 #include "launcher/StampRules.h"
 #include "launcher/TargetWait.h"
 #include "shell/linux/MessageDialog.h"
+#include "server/ServerText.h"
 #include "util/Errors.h"
 #include "util/Guard.h"
 #include "util/linux/Files.h"
@@ -170,6 +173,60 @@ int RunRename(const TCommandLine& args) {
     return 0;
 }
 
+std::string AppFile(const char* relative) {
+    std::string path = LinuxFiles::DirectoryOf(LinuxFiles::ExeFileName()) + "/" + relative;
+    for (char& c : path)
+        if (c == '\\') c = '/';
+    return path;
+}
+
+// The folder and everything in it; links are removed, never followed.
+void RemoveFolder(const std::string& folder) {
+    ::nftw(folder.c_str(), [](const char* path, const struct stat*, int, FTW*) { return ::remove(path), 0; }, 16,
+           FTW_DEPTH | FTW_PHYS);
+}
+
+void RemoveDownsizeItem(const TDownsizeItem& item) {
+    switch (item.Kind) {
+    case TDownsizeItemKind::File: LinuxFiles::RemoveFile(AppFile(item.Path)); break;
+    case TDownsizeItemKind::Folder: RemoveFolder(AppFile(item.Path)); break;
+    case TDownsizeItemKind::Favorite: {
+        const std::string favorites = AppFile(DownsizeFavoritesFile), entry = item.Path;
+        if (!LinuxFiles::FileExists(favorites)) break;  // not made by the removal
+        const size_t split = entry.find('\\');
+        const std::string text = LinuxFiles::ReadFile(favorites);
+        const std::string left = DeleteIniKey(text, entry.substr(0, split), entry.substr(split + 1));
+        if (left != text) LinuxFiles::WriteFileReplacing(favorites, left, 0644);
+        break;
+    }
+    }
+}
+
+// Waits until no other process runs this executable (a runner, its splash),
+// removes the components the flags name and the libraries nobody needs, and
+// starts the runner again.
+int RunDownsize(const TCommandLine& args) {
+    const std::string self = LinuxFiles::ExeFileName();
+    while (!HoldProcessesRunning(self).empty()) Sleep(SetupWaitMs);
+    Sleep(SetupWaitMs);
+    const auto& rows = DownsizeRows();
+    for (size_t i = 0; i < rows.size(); ++i)
+        if (DownsizeFlagDeletes(args, FirstDownsizeFlag + static_cast<int>(i)))
+            Guarded([&] {
+                for (const TDownsizeItem& item : rows[i]) RemoveDownsizeItem(item);
+            });
+    for (const TLibraryRule& rule : SharedLibraryRules()) {
+        bool used = false;
+        for (const char* user : rule.Users) used = used || LinuxFiles::FileExists(AppFile(user));
+        if (!used)
+            Guarded([&] {
+                for (const char* library : rule.Libraries) LinuxFiles::RemoveFile(AppFile(library));
+            });
+    }
+    StartDetached({self});
+    return 0;
+}
+
 int RunSingleStamp(TMode mode, const TCommandLine& args) {
     const std::string& target = args.Arg(2);
     if (!LinuxFiles::FileExists(target) || !HasFileArg(args, 3)) return 0;
@@ -180,6 +237,7 @@ int RunSingleStamp(TMode mode, const TCommandLine& args) {
 int RunMode(TMode mode, const TCommandLine& args) {
     switch (mode) {
     case TMode::Rename: return RunRename(args);
+    case TMode::Downsize: return RunDownsize(args);
     case TMode::Setup: return LinuxFiles::FileExists(args.Arg(2)) ? RunSetup(args) : 0;
     case TMode::Config:
     case TMode::Icon:
