@@ -73,15 +73,6 @@ void WriteChoices(TfrmMain& runner, const TfrmBrand& form) {
     }
 }
 
-std::optional<std::string> StampedSettingsOf(const std::string& exe) {
-    std::optional<std::string> settings;
-    Guarded([&] {
-        const TEmbeddedData data = LinuxFiles::ReadEmbeddedData(exe);
-        if (const auto found = data.find(ConfigEntryName); found != data.end()) settings = found->second;
-    });
-    return settings;
-}
-
 // A failed splash image or icon stamp keeps the old one and the build goes
 // on; the settings, stamped last, must be in, or the new executable would
 // silently run with the old ones. A child that fails has shown its own box.
@@ -92,7 +83,7 @@ bool Stamp(const TfrmMain& runner, const TfrmBrand& form, const std::string& run
                                                 runner.BrandIniPath))
         settingsResult = RunAndWait({runningExe, step.Mode, newExe, step.Source});
     if (settingsResult != 0) return false;
-    if (!StampTook(settingsResult, StampedSettingsOf(newExe), LinuxFiles::ReadFile(runner.BrandIniPath)))
+    if (!StampTook(settingsResult, LinuxFiles::ReadEmbeddedEntry(newExe, ConfigEntryName), LinuxFiles::ReadFile(runner.BrandIniPath)))
         throw Exception("The settings could not be stamped into \"" + newExe + "\".");
     return true;
 }

@@ -49,14 +49,10 @@ int RunCommandLine(int argc, char** argv) {
 // The desktop's task switcher and dock group the windows by their class: the
 // executable's name and the stamped title, so a branded runner shows as its brand.
 void SetProgramClass() {
-    std::string title;
-    Guarded([&] {
-        const TEmbeddedData data = LinuxFiles::ReadEmbeddedData(LinuxFiles::ExeFileName());
-        if (const auto config = data.find(ConfigEntryName); config != data.end())
-            title = TitleFromSetting(ReadIniText(config->second, "INI", "title"));
-    });
-    std::string name = "vadrome";
+    std::string name = "vadrome", title;
     Guarded([&] { name = LinuxFiles::ExeFileName(); });
+    if (const auto config = LinuxFiles::ReadEmbeddedEntry(name, ConfigEntryName))
+        title = TitleFromSetting(ReadIniText(*config, "INI", "title"));
     g_set_prgname(name.substr(name.find_last_of('/') + 1).c_str());
     // After GTK's start-up, which sets a class of its own from the program's name.
     if (!title.empty()) gdk_set_program_class(title.c_str());

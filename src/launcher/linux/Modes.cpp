@@ -66,15 +66,6 @@ void WaitUntilFree(const std::string& target, unsigned pauseMs) {
     }
 }
 
-std::optional<std::string> EmbeddedEntryOf(const std::string& exe, const std::string& name) {
-    std::optional<std::string> entry;
-    Guarded([&] {
-        const TEmbeddedData data = LinuxFiles::ReadEmbeddedData(exe);
-        if (const auto found = data.find(name); found != data.end()) entry = found->second;
-    });
-    return entry;
-}
-
 void RunStamp(TMode mode, const std::string& target, const std::string& source) {
     WaitUntilFree(target, StampWaitMs);
     const std::string bytes = LinuxFiles::ReadFile(source);
@@ -82,6 +73,9 @@ void RunStamp(TMode mode, const std::string& target, const std::string& source) 
         if (const std::string problem = IconFileProblem(bytes); !problem.empty())
             throw Exception("Resource update error: " + problem);
     LinuxFiles::StampEmbeddedEntry(target, StampedEntryOf(mode), bytes);
+    // Read back: a stamp that did not take must not pass for one that did.
+    if (!StampTook(0, LinuxFiles::ReadEmbeddedEntry(target, StampedEntryOf(mode)), bytes))
+        throw Exception("The " + std::string(StampedEntryOf(mode)) + " stamped into \"" + target + "\" did not take");
 }
 
 bool HasFileArg(const TCommandLine& args, int index) {
@@ -121,7 +115,7 @@ int RunSetup(const TCommandLine& args) {
     bool settingsTook = true;
     if (HasFileArg(args, 3)) {
         const int code = RunStampingChild("/config", target, args.Arg(3));
-        settingsTook = StampTook(code, EmbeddedEntryOf(target, ConfigEntryName), LinuxFiles::ReadFile(args.Arg(3)));
+        settingsTook = StampTook(code, LinuxFiles::ReadEmbeddedEntry(target, ConfigEntryName), LinuxFiles::ReadFile(args.Arg(3)));
     }
     if (HasFileArg(args, 4)) RunStampingChild("/icon", target, args.Arg(4));
     if (HasFileArg(args, 5)) RunStampingChild("/splash", target, args.Arg(5));

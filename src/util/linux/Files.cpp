@@ -155,6 +155,15 @@ TEmbeddedData ReadEmbeddedData(const std::string& exePath) {
         ReadRange(fd.Get(), static_cast<off_t>(start), static_cast<size_t>(trailer->EntriesLength), exePath), *trailer);
 }
 
+std::optional<std::string> ReadEmbeddedEntry(const std::string& exePath, const std::string& name) {
+    try {
+        TEmbeddedData data = ReadEmbeddedData(exePath);
+        if (const auto found = data.find(name); found != data.end()) return std::move(found->second);
+    } catch (...) {
+    }
+    return std::nullopt;
+}
+
 void StampEmbeddedEntry(const std::string& exePath, const std::string& name, const std::string& bytes) {
     const std::string file = ReadFile(exePath);
     const auto trailer = ParseEmbeddedTrailer(file);

@@ -1,6 +1,7 @@
 // Paths and files of the Linux edition. Paths are bytes; the UTF-8 the shared
 // rules use is the file system's encoding here.
 #pragma once
+#include <optional>
 #include <string>
 
 #include "util/EmbeddedData.h"
@@ -27,6 +28,9 @@ void EnsurePrivateFolder(const std::string& path);
 
 // The data appended after the executable's image; empty when it has none.
 TEmbeddedData ReadEmbeddedData(const std::string& exePath);
+
+// One entry of it; none when it is missing or the data cannot be read.
+std::optional<std::string> ReadEmbeddedEntry(const std::string& exePath, const std::string& name);
 
 // The executable's entry of that name replaced (or added), the rest kept:
 // written beside it and renamed into place, its mode kept. Throws Exception
