@@ -18,6 +18,8 @@ std::string SwitchOf(const TCheckBox& box) { return box.Checked() ? "1" : "0"; }
 
 TfrmBrand::TfrmBrand(GtkWindow* owner) : TDialogForm(owner, "Customize", 445, 344, TPosition::OwnerCenter) {
     chkCustomizebutton.TextColor = clMaroon;
+    // The desktop's sans face runs wider than Tahoma: the note keeps clear of OK.
+    Label5.Font.Height = -10;
     SpinEdit1.MinValue = 1;
     SpinEdit1.MaxValue = 65535;
     btnSelectIcon.OnClick = [this] { btnSelectIconClick(); };
