@@ -17,25 +17,7 @@
 
 namespace {
 
-// The dialog's fields and the Brand.ini keys they carry, in the order they
-// are read and written; the port, a number, has no string field.
-struct TBrandField {
-    const char* Key;
-    std::string TfrmBrand::*Field;
-};
-const TBrandField BrandFields[] = {
-    {"splashfilename", &TfrmBrand::SplashFileName},
-    {"title", &TfrmBrand::Title},
-    {"iconfile", &TfrmBrand::IconFile},
-    {"toolbar", &TfrmBrand::Toolbar},
-    {"statusbar", &TfrmBrand::StatusBar},
-    {"trayicon", &TfrmBrand::TrayIcon},
-    {"fullscreen", &TfrmBrand::FullScreen},
-    {"ip", &TfrmBrand::IP},
-    {"port", nullptr},
-    {"copyfilestoharddisk", &TfrmBrand::CopyFilesToHardDisk},
-    {"customizebutton", &TfrmBrand::CustomizeButton},
-};
+constexpr auto BrandFields = BrandFieldsOf<TfrmBrand>();
 
 // A file the build writes beside the executable. One that this build made is
 // removed again unless the build hands over; one that was there already and
@@ -83,7 +65,7 @@ void TCustomizeBuild::Run() {
 }
 
 void TCustomizeBuild::FillFields(TfrmBrand& form) {
-    for (const TBrandField& field : BrandFields) {
+    for (const auto& field : BrandFields) {
         const std::string value = runner_.ReadBrandValue(field.Key);
         if (field.Field)
             form.*field.Field = value;
@@ -93,7 +75,7 @@ void TCustomizeBuild::FillFields(TfrmBrand& form) {
 }
 
 void TCustomizeBuild::WriteChoices(const TfrmBrand& form) {
-    for (const TBrandField& field : BrandFields) {
+    for (const auto& field : BrandFields) {
         const std::string value = field.Field ? form.*field.Field : std::to_string(form.Port);
         runner_.WriteBrandValue(field.Key, BrandIniValue(field.Key, value));
     }

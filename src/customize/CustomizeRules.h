@@ -1,8 +1,34 @@
 // Rules of the customized build that need no window: what Brand.ini gets,
 // which stamping children run in which order, where the build's files go.
 #pragma once
+#include <array>
 #include <string>
 #include <vector>
+
+// The Customize dialog's fields and the Brand.ini keys they carry, in the
+// order they are read and written; the port, a number, has no string field.
+// TForm is either edition's dialog: both name their fields alike.
+template <class TForm>
+struct TBrandField {
+    const char* Key;
+    std::string TForm::*Field;
+};
+template <class TForm>
+constexpr std::array<TBrandField<TForm>, 11> BrandFieldsOf() {
+    return {{
+        {"splashfilename", &TForm::SplashFileName},
+        {"title", &TForm::Title},
+        {"iconfile", &TForm::IconFile},
+        {"toolbar", &TForm::Toolbar},
+        {"statusbar", &TForm::StatusBar},
+        {"trayicon", &TForm::TrayIcon},
+        {"fullscreen", &TForm::FullScreen},
+        {"ip", &TForm::IP},
+        {"port", nullptr},
+        {"copyfilestoharddisk", &TForm::CopyFilesToHardDisk},
+        {"customizebutton", &TForm::CustomizeButton},
+    }};
+}
 
 // Brand.ini's text for a value: the title and the two file names in double
 // quotes, which keep blanks at their ends (the quotes are dropped again on

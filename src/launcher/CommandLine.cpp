@@ -41,6 +41,13 @@ TCommandLine::TCommandLine(const std::string& line) {
     }
 }
 
+TCommandLine::TCommandLine(const std::vector<std::string>& words) {
+    for (const std::string& word : words) {
+        if (word.empty()) break;
+        args_.push_back(word);
+    }
+}
+
 const std::string& TCommandLine::Arg(int index) const {
     static const std::string empty;
     if (index < 1 || index > Count()) return empty;
@@ -51,4 +58,21 @@ std::string TCommandLine::ModeName() const { return LowerAscii(Arg(1)); }
 
 std::string ModeParameters(const std::string& mode, const std::string& first, const std::string& second) {
     return mode + " \"" + first + "\" \"" + second + "\"";
+}
+
+TMode RoutedMode(const TCommandLine& args) {
+    struct TRoute {
+        const char* Name;
+        int LeastCount;
+        TMode Mode;
+    };
+    static const TRoute Routes[] = {
+        {"rename", 3, TMode::Rename},  {"downsize", 7, TMode::Downsize}, {"splash", 2, TMode::Splash},
+        {"/setup", 2, TMode::Setup},   {"/config", 3, TMode::Config},    {"/icon", 3, TMode::Icon},
+        {"/splash", 3, TMode::SplashImage},
+    };
+    const std::string mode = args.ModeName();
+    for (const TRoute& route : Routes)
+        if (mode == route.Name) return args.Count() >= route.LeastCount ? route.Mode : TMode::None;
+    return TMode::None;
 }

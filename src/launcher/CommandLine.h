@@ -12,6 +12,8 @@ class TCommandLine {
 public:
     // line: the whole command line, program name first.
     explicit TCommandLine(const std::string& line);
+    // words: the words after the program name, already split (as a C main gets them).
+    explicit TCommandLine(const std::vector<std::string>& words);
 
     int Count() const { return static_cast<int>(args_.size()); }
     // 1..Count(): the words after the program name; anything else is empty.
@@ -22,6 +24,11 @@ public:
 private:
     std::vector<std::string> args_;
 };
+
+// The modes a command line can ask for, by argument 1 and the least number of
+// arguments each needs; anything else asks for none and the program just ends.
+enum class TMode { None, Rename, Downsize, Splash, Setup, Config, Icon, SplashImage };
+TMode RoutedMode(const TCommandLine& args);
 
 // The parameters that start a mode of the program with two files:
 // mode "first" "second".

@@ -1,25 +1,25 @@
 #include <windows.h>
 #include <shellapi.h>
 
-#include <string_view>
-
 #include "launcher/Modes.h"
 #include "util/ComPtr.h"
 #include "util/Guard.h"
 #include "util/ShellKit.h"
 #include "util/Utf.h"
 
-namespace {
-constexpr std::string_view StampingModeNames = "/setup|/config|/icon|/splash|";
-}
-
 void DispatchCommandLine(const TCommandLine& args) {
-    const int count = args.Count();
-    const std::string mode = args.ModeName();
-    if (count >= 3 && mode == "rename") Guarded([&] { RunRenameMode(args); });
-    if (count >= 7 && mode == "downsize") RunDownsizeMode(args);
-    if (count >= 2 && mode == "splash" && TShellKit::FileExists(args.Arg(2))) RunSplashMode(args);
-    if (count >= 1 && StampingModeNames.find(mode + "|") != std::string_view::npos) RunStampingModes(args);
+    switch (RoutedMode(args)) {
+    case TMode::Rename: Guarded([&] { RunRenameMode(args); }); break;
+    case TMode::Downsize: RunDownsizeMode(args); break;
+    case TMode::Splash:
+        if (TShellKit::FileExists(args.Arg(2))) RunSplashMode(args);
+        break;
+    case TMode::Setup:
+    case TMode::Config:
+    case TMode::Icon:
+    case TMode::SplashImage: RunStampingModes(args); break;
+    case TMode::None: break;
+    }
 }
 
 bool OpenApprovedProgram(const std::string& exe, int showCommand) {

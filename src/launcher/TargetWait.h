@@ -12,3 +12,7 @@ TTargetWaitStep NextTargetWaitStep(unsigned openError, unsigned long long waited
 
 // Whether the error says another process has the file open.
 bool IsInUseError(unsigned openError);
+
+// A quitting runner lets go of its executable within seconds: a target held
+// longer is reported, not waited for.
+inline constexpr unsigned TargetInUseLimitSeconds = 30;

@@ -162,6 +162,21 @@ std::string SetIniKey(const std::string& text, const std::string& section, const
     return text.substr(0, insertAt) + (needsBreak ? "\r\n" : "") + entry + "\r\n" + text.substr(insertAt);
 }
 
+std::string DeleteIniKey(const std::string& text, const std::string& section, const std::string& key) {
+    bool inSection = false;
+    for (size_t start = 0; start < text.size();) {
+        const size_t newline = text.find('\n', start);
+        const size_t next = newline == std::string::npos ? text.size() : newline + 1;
+        std::string line = text.substr(start, next - start);
+        const size_t contentEnd = line.find_first_of("\r\n");
+        line.resize(contentEnd == std::string::npos ? line.size() : contentEnd);
+        if (const auto name = SectionOf(line)) inSection = SameName(*name, section);
+        if (inSection && IsKeyLine(line, key)) return text.substr(0, start) + text.substr(next);
+        start = next;
+    }
+    return text;
+}
+
 std::vector<std::string> MySqlArguments(const std::string& myIniPath, int port, const std::string& languageDir) {
     return {"--defaults-file=" + myIniPath, "--port=" + std::to_string(port), "--innodb",
             "--language=" + languageDir, "--user=root"};

@@ -71,6 +71,9 @@ std::string ChooseServerPathForm(const std::string& longForm, const std::string&
 std::string SetIniKey(const std::string& text, const std::string& section, const std::string& key,
                       const std::string& value);
 
+// The INI text without the first line of that key in the section; every other byte stays.
+std::string DeleteIniKey(const std::string& text, const std::string& section, const std::string& key);
+
 // The database server's arguments, each one whole.
 std::vector<std::string> MySqlArguments(const std::string& myIniPath, int port, const std::string& languageDir);
 std::string MySqlParameters(const std::string& myIniPath, int port, const std::string& languageDir);

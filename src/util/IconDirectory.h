@@ -8,6 +8,8 @@
 constexpr size_t IconHeaderSize = 6;
 constexpr size_t IconFileEntrySize = 16;
 constexpr size_t IconGroupEntrySize = 14;
+// The largest icon file the icon stamp reads.
+constexpr unsigned MaxIconFileSize = 1048576;
 
 struct TIconImage {
     uint32_t offset;

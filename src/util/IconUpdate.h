@@ -6,8 +6,6 @@
 
 #include "util/IconDirectory.h"
 
-constexpr unsigned MaxIconFileSize = 1048576;
-
 void UpdateIcons(const std::string& exeFile, const std::string& iconFile);
 
 [[noreturn]] void ResUpdateError(const std::string& text);

@@ -28,15 +28,10 @@ void Shell(const std::string& command) {
 
 std::string Quoted(const std::string& text) { return "'" + text + "'"; }
 
-// A copy's settings changed as a later stamp would: cut at the data, new data appended.
+// A copy's settings changed as the stamping modes change them.
 void StampPort(const std::string& exe, int port) {
-    TEmbeddedData data = LinuxFiles::ReadEmbeddedData(exe);
-    std::string& config = data["RES_CONFIG_INI"];
-    config = SetIniKey(config, "INI", "port", std::to_string(port));
-    const std::string file = LinuxFiles::ReadFile(exe);
-    const auto trailer = ParseEmbeddedTrailer(file);
-    const std::string image = file.substr(0, file.size() - EmbeddedTrailerSize - trailer->EntriesLength);
-    LinuxFiles::WriteFileReplacing(exe, image + BuildEmbeddedPayload(data), 0755);
+    const std::string config = LinuxFiles::ReadEmbeddedData(exe).at("RES_CONFIG_INI");
+    LinuxFiles::StampEmbeddedEntry(exe, "RES_CONFIG_INI", SetIniKey(config, "INI", "port", std::to_string(port)));
 }
 
 }  // namespace

@@ -7,6 +7,11 @@
 #include <string>
 
 #include "customize/linux/SplashForm.h"
+#include "launcher/StampRules.h"
+#include "launcher/linux/Modes.h"
+#include "server/ServerText.h"
+#include "util/Guard.h"
+#include "util/IniText.h"
 #include "util/Text.h"
 #include "util/linux/Files.h"
 
@@ -37,16 +42,35 @@ int RunSplash(int argc, char** argv) {
     return 0;
 }
 
+int RunCommandLine(int argc, char** argv) {
+    return RunCommandLineMode(TCommandLine(std::vector<std::string>(argv + 1, argv + argc)));
+}
+
+// The desktop's task switcher and dock group the windows by their class: the
+// executable's name and the stamped title, so a branded runner shows as its brand.
+void SetProgramClass() {
+    std::string name = "vadrome", title;
+    Guarded([&] { name = LinuxFiles::ExeFileName(); });
+    if (const auto config = LinuxFiles::ReadEmbeddedEntry(name, ConfigEntryName))
+        title = TitleFromSetting(ReadIniText(*config, "INI", "title"));
+    g_set_prgname(name.substr(name.find_last_of('/') + 1).c_str());
+    // After GTK's start-up, which sets a class of its own from the program's name.
+    if (!title.empty()) gdk_set_program_class(title.c_str());
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     if (IsSplashCommand(argc, argv)) return RunSplash(argc, argv);
+    if (argc >= 2) return RunCommandLine(argc, argv);
+    RemoveLeftOverRenamer();
     if (!TRunner::ClaimSingleInstance()) return 0;
     const bool windowless = Windowless();
     if (!windowless && !gtk_init_check(&argc, &argv)) {
         std::fputs("vadrome: no display to show the window on (set DISPLAY or WAYLAND_DISPLAY)\n", stderr);
         return 1;
     }
+    if (!windowless) SetProgramClass();
     std::unique_ptr<TRunner> runner = CreateRunner(windowless);
     runner->FormCreate();
     GMainLoop* loop = g_main_loop_new(nullptr, FALSE);

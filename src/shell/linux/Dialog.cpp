@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "shell/linux/MessageDialog.h"
+#include "util/Text.h"
 
 namespace {
 
@@ -78,6 +79,13 @@ struct TDialogSignals {
     }
     static void Clicked(GtkWidget*, gpointer self) { Fire(self, &TControl::OnClick); }
     static void Changed(GtkWidget*, gpointer self) { Fire(self, &TControl::OnChange); }
+    static gboolean SpinFocusIn(GtkWidget*, GdkEvent*, gpointer self) {
+        auto& spin = static_cast<TSpinEdit&>(Control(self));
+        spin.textOnEntry_ = spin.Text();
+        spin.showAsSet_ = false;
+        return FALSE;
+    }
+    static gboolean SpinOutput(GtkSpinButton*, gpointer self) { return static_cast<TSpinEdit&>(Control(self)).showAsSet_; }
     static gboolean FocusOut(GtkWidget*, GdkEvent*, gpointer self) {
         Fire(self, &TControl::OnExit);
         return FALSE;
@@ -237,6 +245,38 @@ GtkWidget* TEdit::Create(const TControlDef& def) {
     return edit;
 }
 
+GtkWidget* TSpeedButton::Create(const TControlDef& def) {
+    GtkWidget* button = gtk_button_new_from_icon_name(IconName.c_str(), GTK_ICON_SIZE_MENU);
+    Hint = def.Text;
+    gtk_widget_set_tooltip_text(button, Hint.c_str());
+    Connect(button, "clicked", G_CALLBACK(TDialogSignals::Clicked));
+    return button;
+}
+
+int TSpinEdit::Value() const { return SpinValueOf(Text(), MinValue); }
+
+void TSpinEdit::SetValue(int value) { SetText(std::to_string(ClampToRange(value, MinValue, MaxValue))); }
+
+void TSpinEdit::SetText(const std::string& text) {
+    showAsSet_ = true;
+    TControl::SetText(text);
+}
+
+void TSpinEdit::UndoWhenEmpty() {
+    if (Trim(Text()).empty()) SetText(textOnEntry_);
+}
+
+GtkWidget* TSpinEdit::Create(const TControlDef&) {
+    GtkWidget* spin = gtk_spin_button_new_with_range(MinValue, MaxValue, 1);
+    gtk_spin_button_set_numeric(GTK_SPIN_BUTTON(spin), TRUE);
+    gtk_entry_set_activates_default(GTK_ENTRY(spin), TRUE);
+    Connect(spin, "changed", G_CALLBACK(TDialogSignals::Changed));
+    Connect(spin, "focus-in-event", G_CALLBACK(TDialogSignals::SpinFocusIn));
+    Connect(spin, "output", G_CALLBACK(TDialogSignals::SpinOutput));
+    Connect(spin, "focus-out-event", G_CALLBACK(TDialogSignals::FocusOut));
+    return spin;
+}
+
 bool TCheckBox::Checked() const { return gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(handle_)); }
 void TCheckBox::SetChecked(bool checked) { gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(handle_), checked); }
 
@@ -327,6 +367,7 @@ void TDialogForm::Place(TControl& control, const TControlDef& def) {
     if (!control.SizesToText()) gtk_widget_set_size_request(control.handle_, def.Bounds.Width, def.Bounds.Height);
     if (!control.Hint.empty()) gtk_widget_set_tooltip_text(control.handle_, control.Hint.c_str());
     if (def.Style & csDisabled) gtk_widget_set_sensitive(control.handle_, FALSE);
+    if (def.Style & csNoTabStop) gtk_widget_set_can_focus(control.handle_, FALSE);
     if (def.Style & csDefault) {
         gtk_widget_set_can_default(control.handle_, TRUE);
         gtk_window_set_default(Handle(), control.handle_);

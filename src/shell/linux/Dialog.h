@@ -32,6 +32,7 @@ enum TControlStyle : unsigned {
     csDisabled = 1u << 2,
     csChecked = 1u << 3,
     csCentered = 1u << 4,   // text centred
+    csNoTabStop = 1u << 5,  // Tab passes it by
 };
 
 inline constexpr int NoTabOrder = -1;
@@ -146,6 +147,37 @@ public:
 
 protected:
     GtkWidget* Create(const TControlDef& def) override;
+};
+
+// A picture button beside a field: the table's text is its hint.
+class TSpeedButton : public TControl {
+public:
+    std::string IconName = "document-open-symbolic";
+
+protected:
+    GtkWidget* Create(const TControlDef& def) override;
+    std::string KindStyle() const override { return " min-height: 0; min-width: 0; padding: 0;"; }
+};
+
+// A number field with arrows. Its text is shown as set until the field is
+// left, when GTK pulls the number into the range.
+class TSpinEdit : public TControl {
+public:
+    int MinValue = 0, MaxValue = 100;
+    // The number in the text; MinValue when there is none.
+    int Value() const;
+    void SetValue(int value);  // pulled into the range
+    void SetText(const std::string& text) override;
+    // Left empty: the text it had when it got the focus comes back.
+    void UndoWhenEmpty();
+
+protected:
+    friend struct TDialogSignals;
+    GtkWidget* Create(const TControlDef& def) override;
+
+private:
+    std::string textOnEntry_;
+    bool showAsSet_ = false;  // GTK leaves the text alone until the field is entered
 };
 
 // Drop-down list without typing; the table's text holds the items, one per line.

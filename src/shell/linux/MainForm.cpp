@@ -79,12 +79,9 @@ void TfrmMain::FormClose() {
 
 // ---- handlers
 
-// Customize's dialog and its build come later; the button and its key are there already.
-void TfrmMain::RunCustomize() {
-    ShowMessage("Customize is not available in the Linux edition yet.", ProductTitle, false);
-}
-void TfrmMain::btnBrandClick() { RunCustomize(); }
-void TfrmMain::actCustomizeExecute() { RunCustomize(); }
+// What fails before the dialog shows (a port in Brand.ini that is no number) is not shown.
+void TfrmMain::btnBrandClick() { Guarded([&] { RunCustomize(); }); }
+void TfrmMain::actCustomizeExecute() { Guarded([&] { RunCustomize(); }); }
 
 void TfrmMain::WebBrowser1DocumentComplete() {
     if (!documentComplete_) TimelineMark("first-page-complete");
@@ -148,6 +145,16 @@ void TfrmMain::StartTimer1(unsigned milliseconds) {
 
 void TfrmMain::StartSplashCloseTimer() {
     tmrCloseSplash_.Start(SplashCloseTickMs, TMainFormSignals::CloseSplashTick, this);
+}
+
+// The hourglass over the window while the build runs its children.
+void TfrmMain::SetBusy(bool busy) {
+    GdkWindow* surface = gtk_widget_get_window(GTK_WIDGET(Handle()));
+    if (!surface) return;
+    GObjectPtr<GdkCursor> cursor;
+    if (busy) cursor = GObjectPtr<GdkCursor>::Adopt(gdk_cursor_new_from_name(gdk_window_get_display(surface), "wait"));
+    gdk_window_set_cursor(surface, cursor.Get());
+    gdk_display_flush(gdk_window_get_display(surface));
 }
 
 bool TfrmMain::HideMainWindow() {

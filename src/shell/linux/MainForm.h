@@ -17,6 +17,18 @@ public:
     enum class TStartUp { Run, Skip };  // Skip: the window alone, no servers (tests)
     explicit TfrmMain(TStartUp startUp = TStartUp::Run);
 
+    // Clicks on the tray icon are ignored while one of these lives: around modal dialogs.
+    class TTrayIconPause {
+    public:
+        explicit TTrayIconPause(TfrmMain& form) : form_(form) { form_.EnableTrayIcon(false); }
+        ~TTrayIconPause() { form_.EnableTrayIcon(true); }
+        TTrayIconPause(const TTrayIconPause&) = delete;
+        TTrayIconPause& operator=(const TTrayIconPause&) = delete;
+
+    private:
+        TfrmMain& form_;
+    };
+
     TAction actCustomize;
     // The tray menu (the form owns it) and the icon, while there is one.
     GtkWidget *mnuTray = nullptr, *mnuTray_Show = nullptr, *mnuTray_Separator0 = nullptr,
@@ -31,6 +43,7 @@ public:
     void EnableTrayIcon(bool enabled);
     void SetMainWindowVisible(bool show);
     void ToggleMainWindow();
+    void SetBusy(bool busy);
 
     // Handlers of its own
     void btnBrandClick() override;
@@ -44,6 +57,9 @@ public:
     virtual void mnuTray_SettingsClick();
     void mnuTray_AboutClick();
     void mnuTray_ExitClick() { Quit(); }
+    // Change IP Address or Port: the settings stamped into the executable by a
+    // copy of it, which starts it again once this runner has ended.
+    void HandOverToSetupCopy(const std::string& ip, int port);
 
     // Start-up hooks; the frame's own where both windows share them
     void SetCaption(const std::string& title) override { TBrowserFrame::SetCaption(title); }

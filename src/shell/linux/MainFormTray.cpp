@@ -23,18 +23,6 @@ struct TPostedItem {
     GtkWidget* Item;
 };
 
-// Clicks on the icon are off while a modal dialog runs, and back on however it ends.
-class TTrayIconPause {
-public:
-    explicit TTrayIconPause(TfrmMain& form) : form_(form) { form_.EnableTrayIcon(false); }
-    ~TTrayIconPause() { form_.EnableTrayIcon(true); }
-    TTrayIconPause(const TTrayIconPause&) = delete;
-    TTrayIconPause& operator=(const TTrayIconPause&) = delete;
-
-private:
-    TfrmMain& form_;
-};
-
 }  // namespace
 
 struct TMainFormTraySignals {
@@ -176,9 +164,6 @@ void TfrmMain::HideToTrayWhenMinimized() {
 }
 
 // ---- tray menu handlers
-
-// Change IP Address or Port: its dialog and hand-over come with the settings dialogs.
-void TfrmMain::mnuTray_SettingsClick() {}
 
 void TfrmMain::mnuTray_AboutClick() {
     const TTrayIconPause pause(*this);

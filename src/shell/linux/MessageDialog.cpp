@@ -58,3 +58,15 @@ void ShowHandlerError(GtkWindow* owner, const std::exception& error) {
 }
 
 void ShowHandlerError(GtkWindow* owner) { ShowMessageDialog(owner, "Unknown error.", ProductTitle); }
+
+bool AskAreYouSure(GtkWindow* owner) {
+    auto dialog = GObjectPtr<GtkWidget>::RefSink(gtk_message_dialog_new(
+        owner, GtkDialogFlags(GTK_DIALOG_MODAL | GTK_DIALOG_DESTROY_WITH_PARENT), GTK_MESSAGE_QUESTION, GTK_BUTTONS_YES_NO,
+        "%s", "Are you sure you want to do this?"));
+    gtk_window_set_title(GTK_WINDOW(dialog.Get()), "Confirm");
+    SetIcon(GTK_MESSAGE_DIALOG(dialog.Get()), GTK_MESSAGE_QUESTION);
+    gtk_dialog_set_default_response(GTK_DIALOG(dialog.Get()), GTK_RESPONSE_YES);
+    const int answer = gtk_dialog_run(GTK_DIALOG(dialog.Get()));
+    gtk_widget_destroy(dialog.Get());
+    return answer == GTK_RESPONSE_YES;
+}

@@ -12,6 +12,9 @@ using TMessageDialogFunction = void (*)(GtkWindow* owner, const std::string& tex
 // Modal, one OK button; without an owner it is a window of its own in the taskbar.
 void ShowMessageDialog(GtkWindow* owner, const std::string& text, const std::string& caption,
                        GtkMessageType type = GTK_MESSAGE_ERROR);
+// "Are you sure you want to do this?" with Yes and No; true for Yes.
+bool AskAreYouSure(GtkWindow* owner);
+
 // Returns the previous function; nullptr restores the real dialog.
 TMessageDialogFunction SetMessageDialogFunction(TMessageDialogFunction function);
 

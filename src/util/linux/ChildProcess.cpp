@@ -41,8 +41,10 @@ UniqueFd OpenOrThrow(const std::string& path, int flags) {
         if (getppid() != parent) _exit(127);
     }
     dup2(input, 0);
-    dup2(output, 1);
-    dup2(output, 2);
+    if (output >= 0) {
+        dup2(output, 1);
+        dup2(output, 2);
+    }
     dup2(errorPipe, 3);
     fcntl(3, F_SETFD, FD_CLOEXEC);
     // Nothing else of ours goes over, whoever opened it without O_CLOEXEC.
@@ -123,7 +125,8 @@ TChildProcess SpawnChild(const TSpawnOptions& options) {
     for (std::string& argument : arguments) argv.push_back(argument.data());
     argv.push_back(nullptr);
     const UniqueFd input = OpenOrThrow("/dev/null", O_RDONLY);
-    const UniqueFd output = options.OutputPath.empty() ? OpenOrThrow("/dev/null", O_WRONLY)
+    const UniqueFd output = options.KeepOutput           ? UniqueFd()
+                            : options.OutputPath.empty() ? OpenOrThrow("/dev/null", O_WRONLY)
                                                        : OpenOrThrow(options.OutputPath, O_WRONLY | O_CREAT | O_APPEND);
     int pipeEnds[2];
     if (::pipe2(pipeEnds, O_CLOEXEC) != 0) throw Exception(std::string("Unable to create a pipe: ") + std::strerror(errno));
@@ -132,7 +135,7 @@ TChildProcess SpawnChild(const TSpawnOptions& options) {
     const pid_t parent = ::getpid();
     const pid_t pid = ::fork();
     if (pid < 0) throw Exception("Unable to start " + options.Arguments[0] + ": " + std::strerror(errno));
-    if (pid == 0) RunChild(options, argv.data(), parent, input.Get(), output.Get(), errorWrite.Get());
+    if (pid == 0) RunChild(options, argv.data(), parent, input.Get(), output ? output.Get() : -1, errorWrite.Get());
     // Also here, so a signal to the group right after the fork reaches it.
     if (options.OwnProcessGroup) ::setpgid(pid, pid);
     TChildProcess child(pid);

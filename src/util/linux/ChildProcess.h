@@ -31,6 +31,8 @@ public:
     void Kill();
     // Waits up to limitMs for it to end; true when it has ended.
     bool WaitFor(unsigned limitMs);
+    // Lets it run on its own: no longer held, neither ended nor reaped here.
+    void Release() { pid_ = 0; }
 
 private:
     pid_t pid_ = 0;
@@ -43,6 +45,7 @@ struct TSpawnOptions {
     std::vector<std::string> Arguments;     // the program first
     std::string WorkDir;                    // empty: ours
     std::string OutputPath;                 // stdout and stderr appended there; empty: /dev/null
+    bool KeepOutput = false;                // stdout and stderr ours, OutputPath unused
     bool OwnProcessGroup = true;
     bool EndWithParent = true;              // SIGTERM when the runner dies, however it dies
 };

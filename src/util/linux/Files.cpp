@@ -99,12 +99,19 @@ std::string ReadFile(const std::string& path) {
     }
 }
 
-void WriteFileReplacing(const std::string& path, const std::string& bytes, unsigned mode) {
+void WriteFileReplacing(const std::string& path, const std::string& bytes, unsigned mode, bool durable) {
     const std::string temporary = path + ".new";
     {
         UniqueFd fd(::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, mode));
         if (!fd) ThrowFileError("Unable to create", temporary);
         WriteAll(fd.Get(), bytes.data(), bytes.size(), temporary);
+        // The mode as asked, whatever the umask took away.
+        if (::fchmod(fd.Get(), mode) != 0 || (durable && ::fsync(fd.Get()) != 0)) {
+            const int error = errno;
+            ::unlink(temporary.c_str());
+            errno = error;
+            ThrowFileError("Unable to write to", temporary);
+        }
     }
     if (::rename(temporary.c_str(), path.c_str()) != 0) {
         const int error = errno;
@@ -146,6 +153,28 @@ TEmbeddedData ReadEmbeddedData(const std::string& exePath) {
     const std::uint64_t start = size - EmbeddedTrailerSize - trailer->EntriesLength;
     return ParseEmbeddedEntries(
         ReadRange(fd.Get(), static_cast<off_t>(start), static_cast<size_t>(trailer->EntriesLength), exePath), *trailer);
+}
+
+std::optional<std::string> ReadEmbeddedEntry(const std::string& exePath, const std::string& name) {
+    try {
+        TEmbeddedData data = ReadEmbeddedData(exePath);
+        if (const auto found = data.find(name); found != data.end()) return std::move(found->second);
+    } catch (...) {
+    }
+    return std::nullopt;
+}
+
+void StampEmbeddedEntry(const std::string& exePath, const std::string& name, const std::string& bytes) {
+    const std::string file = ReadFile(exePath);
+    const auto trailer = ParseEmbeddedTrailer(file);
+    if (!trailer || trailer->EntriesLength > file.size() - EmbeddedTrailerSize)
+        throw Exception("\"" + exePath + "\" is not a runner: it carries no embedded data to replace");
+    const size_t start = file.size() - EmbeddedTrailerSize - trailer->EntriesLength;
+    TEmbeddedData data = ParseEmbeddedEntries(std::string_view(file).substr(start, trailer->EntriesLength), *trailer);
+    data[name] = bytes;
+    struct stat info{};
+    if (::stat(exePath.c_str(), &info) != 0) ThrowFileError("Unable to read", exePath);
+    WriteFileReplacing(exePath, file.substr(0, start) + BuildEmbeddedPayload(data), info.st_mode & 07777, true);
 }
 
 }  // namespace LinuxFiles

@@ -51,7 +51,9 @@ TArguments ProcessArguments(pid_t pid) {
     return arguments;
 }
 
-std::vector<THeldProcess> HoldProcessesWhere(const std::function<bool(const TArguments&)>& matches, bool anyUser) {
+namespace {
+
+std::vector<THeldProcess> HoldProcessesWhose(const std::function<bool(pid_t)>& matches, bool anyUser) {
     std::vector<THeldProcess> held;
     const std::unique_ptr<DIR, int (*)(DIR*)> proc(::opendir("/proc"), ::closedir);
     if (!proc) return held;
@@ -59,12 +61,28 @@ std::vector<THeldProcess> HoldProcessesWhere(const std::function<bool(const TArg
         char* end = nullptr;
         const long pid = std::strtol(entry->d_name, &end, 10);
         if (pid <= 0 || *end != '\0' || pid == ::getpid() || (!anyUser && !OwnedByUs(pid))) continue;
-        if (!matches(ProcessArguments(pid))) continue;
+        if (!matches(pid)) continue;
         UniqueFd pidfd(static_cast<int>(::syscall(SYS_pidfd_open, static_cast<pid_t>(pid), 0)));
         // Looked at again once held: the id may have passed to another process in between.
-        if (pidfd && matches(ProcessArguments(pid))) held.emplace_back(std::move(pidfd), pid);
+        if (pidfd && matches(pid)) held.emplace_back(std::move(pidfd), pid);
     }
     return held;
+}
+
+}  // namespace
+
+std::vector<THeldProcess> HoldProcessesWhere(const std::function<bool(const TArguments&)>& matches, bool anyUser) {
+    return HoldProcessesWhose([&](pid_t pid) { return matches(ProcessArguments(pid)); }, anyUser);
+}
+
+std::vector<THeldProcess> HoldProcessesRunning(const std::string& file) {
+    struct stat wanted{};
+    if (::stat(file.c_str(), &wanted) != 0) return {};
+    return HoldProcessesWhose([&](pid_t pid) {
+        struct stat image{};
+        return ::stat(("/proc/" + std::to_string(pid) + "/exe").c_str(), &image) == 0 && image.st_dev == wanted.st_dev &&
+               image.st_ino == wanted.st_ino;
+    }, false);
 }
 
 void EndHeldProcesses(const std::vector<THeldProcess>& processes, unsigned limitMs) {

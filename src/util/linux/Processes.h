@@ -29,5 +29,8 @@ TArguments ProcessArguments(pid_t pid);
 // only, unless asked (a web server started as root has children of another).
 std::vector<THeldProcess> HoldProcessesWhere(const std::function<bool(const TArguments&)>& matches,
                                              bool anyUser = false);
+// Our user's other processes that run the file (the very file, whatever its
+// path was when they started).
+std::vector<THeldProcess> HoldProcessesRunning(const std::string& file);
 // SIGTERM to each, up to limitMs to end, then SIGKILL to what still runs.
 void EndHeldProcesses(const std::vector<THeldProcess>& processes, unsigned limitMs);

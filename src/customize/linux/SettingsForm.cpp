@@ -1,0 +1,47 @@
+#include "customize/linux/SettingsForm.h"
+
+#include "customize/FormRules.h"
+#include "shell/linux/MessageDialog.h"
+
+TfrmSettings::TfrmSettings(GtkWindow* owner)
+    : TDialogForm(owner, "Change IP Address or Port", 291, 130, TPosition::ScreenCenter) {
+    SpinEdit1.MinValue = 1;
+    SpinEdit1.MaxValue = 65535;
+    cboIP.OnChange = [this] { cboIPChange(); };
+    SpinEdit1.OnChange = [this] { cboIPChange(); };
+    SpinEdit1.OnExit = [this] { SpinEdit1Exit(); };
+    btnOK.OnClick = [this] { btnOKClick(); };
+    btnCancel.OnClick = [this] { btnCancelClick(); };
+}
+
+std::vector<TControlDef> TfrmSettings::Controls() {
+    return {
+        {&bvlServer, "bvlServer", "", {8, 8, 275, 82}},
+        {&lblIP, "lblIP", "IP address:", {24, 28, 0, 0}},
+        {&cboIP, "cboIP", AddressItems, {128, 22, 139, 26}, 0, 0},
+        {&lblPort, "lblPort", "Port (1 - 65535):", {24, 60, 0, 0}},
+        {&SpinEdit1, "SpinEdit1", "1", {128, 54, 139, 26}, 0, 1},
+        {&btnOK, "btnOK", "OK", {127, 98, 75, 25}, csDefault | csNoTabStop, 2},
+        {&btnCancel, "btnCancel", "Cancel", {208, 98, 75, 25}, csCancel | csNoTabStop, 3},
+    };
+}
+
+void TfrmSettings::FormShow() {
+    cboIP.SetItemIndex(AddressItemOf(IP));
+    SpinEdit1.SetValue(Port);
+    // Last: setting the values above may already have enabled it.
+    btnOK.SetEnabled(false);
+}
+
+void TfrmSettings::cboIPChange() { btnOK.SetEnabled(true); }
+
+void TfrmSettings::SpinEdit1Exit() { SpinEdit1.UndoWhenEmpty(); }
+
+void TfrmSettings::btnOKClick() {
+    if (!AskAreYouSure(Handle())) return;
+    IP = AddressSettingOf(cboIP.ItemIndex());
+    Port = SpinEdit1.Value();
+    Close(mrOk);
+}
+
+void TfrmSettings::btnCancelClick() { Close(mrCancel); }
