@@ -1,4 +1,5 @@
 #include "customize/BrandForm.h"
+#include "customize/FormLayouts.h"
 
 #include "customize/FormRules.h"
 #include "server/ServerText.h"
@@ -36,35 +37,7 @@ TfrmBrand::TfrmBrand(HWND owner) : TDialogForm(owner, "Customize", 445, 344, TPo
 }
 
 std::vector<TControlDef> TfrmBrand::Controls() {
-    return {
-        {&bvlApp, "bvlApp", "", {8, 8, 429, 234}},
-        {&lblAppTitle, "lblAppTitle", "Enter a name for your product (optional):", {20, 18, 0, 0}},
-        {&edtTitle, "edtTitle", "#", {20, 34, 405, 21}, 0, 0},
-        {&lblAppIcon, "lblAppIcon", "Select an icon for your product (optional):", {20, 64, 0, 0}},
-        {&edtIcon, "edtIcon", "#", {20, 80, 378, 21}, 0, 1},
-        {&btnSelectIcon, "btnSelectIcon", "Click here to select an icon for your product", {402, 79, 23, 23}},
-        {&Label1, "Label1", "Select an image in BMP, JPG or PNG format for splash screen (optional):",
-         {20, 110, 0, 0}},
-        {&edtImage, "edtImage", "#", {20, 126, 378, 21}, 0, 2},
-        {&btnSelectImage, "btnSelectImage", "Click here to select an image for splash screen", {402, 125, 23, 23}},
-        {&chkToolbar, "chkToolbar", "Show toolbar and address bar", {20, 158, 200, 17}, 0, 3},
-        {&chkStatusbar, "chkStatusbar", "Show status bar", {20, 178, 200, 17}, 0, 4},
-        {&chkTrayIcon, "chkTrayIcon", "Show icon in the system tray", {20, 198, 200, 17}, 0, 5},
-        {&chkFullScreen, "chkFullScreen", "Start up in full screen mode", {236, 158, 190, 17}, 0, 6},
-        {&chkCustomizebutton, "chkCustomizebutton", "Show Customize button", {236, 178, 190, 17}, 0, 7},
-        {&Label2, "Label2", "Include Apache, MySQL and PHP", {254, 200, 0, 0}},
-        {&CheckBox1, "CheckBox1", "", {236, 198, 15, 17}, csChecked | csDisabled | csNoTabStop, 13},
-        {&chkCopyFiles, "chkCopyFiles", "Copy website files from CD/DVD to hard disk on startup so PHP can write files",
-         {20, 218, 405, 17}, 0, 8},
-        {&Bevel1, "Bevel1", "", {8, 250, 429, 40}},
-        {&lblIP, "lblIP", "IP address:", {20, 264, 0, 0}},
-        {&cboIP, "cboIP", AddressItems, {82, 260, 110, 21}, 0, 9},
-        {&Label7, "Label7", "Port (1 - 65535):", {228, 264, 0, 0}},
-        {&SpinEdit1, "SpinEdit1", "1", {318, 260, 80, 21}, 0, 10},
-        {&Label5, "Label5", "NOTE: Click the OK button to get customized Vadrome.", {8, 318, 0, 0}},
-        {&btnOK, "btnOK", "&OK", {282, 312, 75, 25}, csDefault, 11},
-        {&btnCancel, "btnCancel", "&Cancel", {362, 312, 75, 25}, csCancel, 12},
-    };
+    return BrandFormControls<TControlDef>(*this, {});
 }
 
 void TfrmBrand::FormShow() {

@@ -1,4 +1,5 @@
 #include "customize/SettingsForm.h"
+#include "customize/FormLayouts.h"
 
 #include "customize/FormRules.h"
 
@@ -14,15 +15,7 @@ TfrmSettings::TfrmSettings(HWND owner)
 }
 
 std::vector<TControlDef> TfrmSettings::Controls() {
-    return {
-        {&bvlServer, "bvlServer", "", {8, 8, 275, 82}},
-        {&lblIP, "lblIP", "IP address:", {24, 28, 0, 0}},
-        {&cboIP, "cboIP", AddressItems, {128, 24, 139, 21}, 0, 0},
-        {&lblPort, "lblPort", "Port (1 - 65535):", {24, 60, 0, 0}},
-        {&SpinEdit1, "SpinEdit1", "1", {128, 56, 139, 21}, 0, 1},
-        {&btnOK, "btnOK", "OK", {127, 98, 75, 25}, csDefault | csNoTabStop, 2},
-        {&btnCancel, "btnCancel", "Cancel", {208, 98, 75, 25}, csCancel | csNoTabStop, 3},
-    };
+    return SettingsFormControls<TControlDef>(*this, {});
 }
 
 void TfrmSettings::FormShow() {

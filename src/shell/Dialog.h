@@ -30,17 +30,6 @@ struct TControlDef;
 enum TModalResult : int { mrNone = 0, mrOk = IDOK, mrCancel = IDCANCEL };
 enum class TMouseButton { Left, Right, Middle };
 
-// Style bits of a control in the table.
-enum TControlStyle : unsigned {
-    csDefault = 1u << 0,    // the default button
-    csCancel = 1u << 1,     // the button Esc presses
-    csDisabled = 1u << 2,
-    csChecked = 1u << 3,
-    csCentered = 1u << 4,   // text centred
-    csNoTabStop = 1u << 5,  // in the tab order, but Tab passes it by
-};
-
-inline constexpr int NoTabOrder = -1;
 inline constexpr COLORREF clDefault = CLR_INVALID;  // the system's colour
 inline constexpr COLORREF clWhite = RGB(255, 255, 255);
 inline constexpr COLORREF clBlue = RGB(0, 0, 255);

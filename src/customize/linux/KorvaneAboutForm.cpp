@@ -1,4 +1,5 @@
 #include "customize/linux/KorvaneAboutForm.h"
+#include "customize/FormLayouts.h"
 
 #include "customize/FormRules.h"
 #include "server/Product.h"
@@ -36,19 +37,7 @@ TfrmKorvaneAbout::TfrmKorvaneAbout(GtkWindow* owner)
 }
 
 std::vector<TControlDef> TfrmKorvaneAbout::Controls() {
-    return {
-        {&shpBackground, "shpBackground", "", {7, 7, 282, 147}},
-        {&bvlBackground, "bvlBackground", "", {7, 7, 282, 147}},
-        {&imgIcon, "imgIcon", "", {14, 19, 32, 32}},
-        {&lblTitle, "lblTitle", "", {60, 27, 0, 0}, csCentered},
-        {&lblVersion, "lblVersion", "", {60, 56, 0, 0}},
-        {&lblCopyright, "lblCopyright", "", {60, 73, 0, 0}},
-        {&lblEmail, "lblEmail", "Our Mail:", {52, 102, 0, 0}},
-        {&lblEmailAddr, "lblEmailAddr", MakerMailAddress, {104, 102, 0, 0}},
-        {&lblWebsite, "lblWebsite", "Our Site:", {52, 120, 0, 0}},
-        {&lblWebsiteAddr, "lblWebsiteAddr", MakerWebSite, {104, 120, 0, 0}},
-        {&btnOK, "btnOK", "OK", {110, 162, 75, 25}, csDefault, 0},
-    };
+    return AboutFormControls<TControlDef>(*this);
 }
 
 void TfrmKorvaneAbout::FormShow() {

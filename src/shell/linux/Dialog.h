@@ -26,16 +26,8 @@ struct TControlDef;
 enum TModalResult : int { mrNone = 0, mrOk = 1, mrCancel = 2 };
 enum class TMouseButton { Left, Right, Middle };
 
-enum TControlStyle : unsigned {
-    csDefault = 1u << 0,    // the default button
-    csCancel = 1u << 1,     // the button Esc presses
-    csDisabled = 1u << 2,
-    csChecked = 1u << 3,
-    csCentered = 1u << 4,   // text centred
-    csNoTabStop = 1u << 5,  // Tab passes it by
-};
 
-inline constexpr int NoTabOrder = -1;
+inline constexpr TFieldMetrics GtkFieldMetrics{26, 110, 17};
 
 struct TColor {
     std::uint8_t Red, Green, Blue;
