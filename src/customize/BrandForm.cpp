@@ -21,8 +21,6 @@ std::string ExistingFileIn(const TEdit& edit) {
 
 std::string ExistingFileOrEmpty(const std::string& path) { return TShellKit::FileExists(path) ? path : std::string(); }
 
-std::string SwitchOf(const TCheckBox& box) { return box.Checked() ? "1" : "0"; }
-
 }  // namespace
 
 TfrmBrand::TfrmBrand(HWND owner) : TDialogForm(owner, "Customize", 445, 344, TPosition::OwnerCenter) {
@@ -41,33 +39,12 @@ std::vector<TControlDef> TfrmBrand::Controls() {
 }
 
 void TfrmBrand::FormShow() {
-    edtImage.SetText(ExistingFileOrEmpty(SplashFileName));
-    edtTitle.SetText(Title);
-    edtIcon.SetText(ExistingFileOrEmpty(IconFile));
-    chkToolbar.SetChecked(IsSwitchOn(Toolbar));
-    chkStatusbar.SetChecked(IsSwitchOn(StatusBar));
-    chkTrayIcon.SetChecked(IsSwitchOn(TrayIcon));
-    chkFullScreen.SetChecked(IsSwitchOn(FullScreen));
-    cboIP.SetItemIndex(AddressItemOf(IP));
-    // Shown as it is, in range or not, until the field has been left.
-    SpinEdit1.SetText(std::to_string(Port));
-    chkCopyFiles.SetChecked(IsSwitchOn(CopyFilesToHardDisk));
-    chkCustomizebutton.SetChecked(IsSwitchOn(CustomizeButton));
+    ShowBrandChoices(*this, ExistingFileOrEmpty);
 }
 
 void TfrmBrand::btnOKClick() {
     if (AskAreYouSure(Handle()) == IDNO) return;
-    if (const std::string image = ExistingFileIn(edtImage); !image.empty()) SplashFileName = image;
-    Title = Trim(edtTitle.Text());
-    if (const std::string icon = ExistingFileIn(edtIcon); !icon.empty()) IconFile = icon;
-    Toolbar = SwitchOf(chkToolbar);
-    StatusBar = SwitchOf(chkStatusbar);
-    TrayIcon = SwitchOf(chkTrayIcon);
-    FullScreen = SwitchOf(chkFullScreen);
-    IP = AddressSettingOf(cboIP.ItemIndex());
-    Port = SpinEdit1.Value();
-    CopyFilesToHardDisk = SwitchOf(chkCopyFiles);
-    CustomizeButton = SwitchOf(chkCustomizebutton);
+    TakeBrandChoices(*this, ExistingFileIn(edtImage), ExistingFileIn(edtIcon));
     Close(mrOk);
 }
 

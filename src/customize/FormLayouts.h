@@ -1,11 +1,15 @@
-// The control tables of the Customize, address/port and About dialogs, once
-// for both editions: each edition's form hands in itself (its controls are
-// public members of the same names) and the sizes its toolkit's fields need.
+// The control tables of the Customize, address/port and About dialogs, and
+// how their fields carry the values in and out, once for both editions: each
+// edition's form hands in itself (its controls are public members of the same
+// names, with the same setters) and the sizes its toolkit's fields need.
 #pragma once
+#include <string>
 #include <vector>
 
 #include "customize/FormRules.h"
+#include "server/ServerText.h"
 #include "shell/DialogRules.h"
+#include "util/Text.h"
 #include "util/Maker.h"
 
 template <class TDef, class TForm>
@@ -69,4 +73,54 @@ std::vector<TDef> AboutFormControls(TForm& f) {
         {&f.lblWebsiteAddr, "lblWebsiteAddr", MakerWebSite, {104, 120, 0, 0}},
         {&f.btnOK, "btnOK", "OK", {110, 162, 75, 25}, csDefault, 0},
     };
+}
+
+template <class TBox>
+std::string SwitchOf(const TBox& box) { return box.Checked() ? "1" : "0"; }
+
+// existingOrEmpty: a file name as given when that file exists, else "".
+template <class TForm, class TExisting>
+void ShowBrandChoices(TForm& f, TExisting existingOrEmpty) {
+    f.edtImage.SetText(existingOrEmpty(f.SplashFileName));
+    f.edtTitle.SetText(f.Title);
+    f.edtIcon.SetText(existingOrEmpty(f.IconFile));
+    f.chkToolbar.SetChecked(IsSwitchOn(f.Toolbar));
+    f.chkStatusbar.SetChecked(IsSwitchOn(f.StatusBar));
+    f.chkTrayIcon.SetChecked(IsSwitchOn(f.TrayIcon));
+    f.chkFullScreen.SetChecked(IsSwitchOn(f.FullScreen));
+    f.cboIP.SetItemIndex(AddressItemOf(f.IP));
+    // Shown as it is, in range or not, until the field has been left.
+    f.SpinEdit1.SetText(std::to_string(f.Port));
+    f.chkCopyFiles.SetChecked(IsSwitchOn(f.CopyFilesToHardDisk));
+    f.chkCustomizebutton.SetChecked(IsSwitchOn(f.CustomizeButton));
+}
+
+// image and icon: the fields' files when they exist; an empty one keeps the old.
+template <class TForm>
+void TakeBrandChoices(TForm& f, const std::string& image, const std::string& icon) {
+    if (!image.empty()) f.SplashFileName = image;
+    f.Title = Trim(f.edtTitle.Text());
+    if (!icon.empty()) f.IconFile = icon;
+    f.Toolbar = SwitchOf(f.chkToolbar);
+    f.StatusBar = SwitchOf(f.chkStatusbar);
+    f.TrayIcon = SwitchOf(f.chkTrayIcon);
+    f.FullScreen = SwitchOf(f.chkFullScreen);
+    f.IP = AddressSettingOf(f.cboIP.ItemIndex());
+    f.Port = f.SpinEdit1.Value();
+    f.CopyFilesToHardDisk = SwitchOf(f.chkCopyFiles);
+    f.CustomizeButton = SwitchOf(f.chkCustomizebutton);
+}
+
+template <class TForm>
+void ShowAddressChoices(TForm& f) {
+    f.cboIP.SetItemIndex(AddressItemOf(f.IP));
+    f.SpinEdit1.SetValue(f.Port);
+    // Last: setting the values above may already have enabled it.
+    f.btnOK.SetEnabled(false);
+}
+
+template <class TForm>
+void TakeAddressChoices(TForm& f) {
+    f.IP = AddressSettingOf(f.cboIP.ItemIndex());
+    f.Port = f.SpinEdit1.Value();
 }

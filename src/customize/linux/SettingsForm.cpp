@@ -20,10 +20,7 @@ std::vector<TControlDef> TfrmSettings::Controls() {
 }
 
 void TfrmSettings::FormShow() {
-    cboIP.SetItemIndex(AddressItemOf(IP));
-    SpinEdit1.SetValue(Port);
-    // Last: setting the values above may already have enabled it.
-    btnOK.SetEnabled(false);
+    ShowAddressChoices(*this);
 }
 
 void TfrmSettings::cboIPChange() { btnOK.SetEnabled(true); }
@@ -32,8 +29,7 @@ void TfrmSettings::SpinEdit1Exit() { SpinEdit1.UndoWhenEmpty(); }
 
 void TfrmSettings::btnOKClick() {
     if (!AskAreYouSure(Handle())) return;
-    IP = AddressSettingOf(cboIP.ItemIndex());
-    Port = SpinEdit1.Value();
+    TakeAddressChoices(*this);
     Close(mrOk);
 }
 
