@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "RunnerKit.h"
@@ -90,7 +91,6 @@ TEST_CASE("the stamping modes write the embedded data of a copy byte for byte; a
 
 namespace {
 
-const unsigned ShowBoundMs = 15000;
 const unsigned RestartBoundMs = 90000;
 
 std::string FirstVisible(const std::string& pattern) {
@@ -107,9 +107,20 @@ std::string Property(const std::string& window, const std::string& name) {
     return Output("xprop -id " + window + " " + name + " 2>/dev/null");
 }
 
-// The runners of the site, whoever started them.
+pid_t ParentOf(pid_t pid) {
+    const std::string stat = Output("cat /proc/" + std::to_string(pid) + "/stat 2>/dev/null");
+    const size_t end = stat.rfind(')');
+    return end == std::string::npos ? 0 : std::atoi(stat.substr(stat.find(' ', end + 2) + 1).c_str());
+}
+
+// The runners of the site, whoever started them; not a runner's child between fork and exec.
 std::vector<THeldProcess> Runners(const TSite& site) {
-    return HoldProcessesWhere([&](const TArguments& arguments) { return arguments.size() == 1 && arguments[0] == site.Exe; });
+    std::vector<THeldProcess> runners = HoldProcessesWhere(
+        [&](const TArguments& arguments) { return arguments.size() == 1 && arguments[0] == site.Exe; });
+    std::vector<pid_t> ids;
+    for (const THeldProcess& runner : runners) ids.push_back(runner.Id());
+    std::erase_if(runners, [&](const THeldProcess& runner) { return std::ranges::count(ids, ParentOf(runner.Id())) > 0; });
+    return runners;
 }
 
 // A key into that window, given the focus first (no window manager gives it).
@@ -250,10 +261,7 @@ TEST_CASE("Change IP Address or Port from the tray menu: the runner comes back o
     REQUIRE(WaitUntil(ShowBoundMs, [&] { return tray.Icon("Vadrome").Width > 0; }));
 
     const int newPort = site.ConfiguredPort + 7;
-    tray.Raise();
-    const size_t windowsBefore = OnScreen::VisibleWindowsOf(runner.Id()).size();
-    OnScreen::Click(tray.Icon("Vadrome"), 3);
-    CHECK(WaitUntil(ShowBoundMs, [&] { return OnScreen::VisibleWindowsOf(runner.Id()).size() > windowsBefore; }));
+    REQUIRE(tray.OpenMenu("Vadrome", runner.Id()));
     OnScreen::Key("c");
     const std::string dialog = FirstVisible("^Change IP Address or Port$");
     OnScreen::Screenshot("change-port.png");

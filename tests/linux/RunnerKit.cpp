@@ -232,10 +232,29 @@ OnScreen::TBounds TTrayHost::Icon(const std::string& name) const {
     return {};
 }
 
+bool TTrayHost::OpenMenu(const std::string& name, pid_t owner) const {
+    const size_t windowsBefore = OnScreen::VisibleWindowsOf(owner).size();
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        if (attempt > 0) {
+            MESSAGE("the tray menu took another click");
+            OnScreen::Key("Escape");
+        }
+        Raise();
+        OnScreen::Click(Icon(name), 3);
+        if (WaitUntil(ShowBoundMs, [&] { return OnScreen::VisibleWindowsOf(owner).size() > windowsBefore; }))
+            return true;
+    }
+    return false;
+}
+
+// A window can go between listing it and reading it: no X error may end the test.
+int IgnoreXError(Display*, XErrorEvent*) { return 0; }
+
 // As a window manager closes a window: WM_DELETE_WINDOW to each shown top-level window of the process.
 bool CloseWindowsOf(pid_t pid, bool close) {
     const std::unique_ptr<Display, int (*)(Display*)> display(XOpenDisplay(nullptr), XCloseDisplay);
     if (!display) return false;
+    XSetErrorHandler(IgnoreXError);
     const Atom pidAtom = XInternAtom(display.get(), "_NET_WM_PID", False);
     const Atom protocols = XInternAtom(display.get(), "WM_PROTOCOLS", False);
     const Atom deleteWindow = XInternAtom(display.get(), "WM_DELETE_WINDOW", False);

@@ -50,6 +50,8 @@ struct TDrivenSite : TSite {
 // curl's output for the arguments; "" on failure.
 std::string Curl(const std::string& arguments);
 bool WaitUntil(unsigned limitMs, const std::function<bool()>& done);
+// How long a window may take to show on a loaded machine.
+constexpr unsigned ShowBoundMs = 15000;
 long long Count(const std::string& text, const std::string& part);
 
 // The test's X display, driven as a user would (xdotool, ImageMagick).
@@ -85,6 +87,9 @@ public:
     void Raise() const;
     // The icon embedded in it with that name; none: zero bounds.
     OnScreen::TBounds Icon(const std::string& name) const;
+    // Right-clicks the icon until the process shows its menu; false after a few tries. Under
+    // Xvfb without a window manager a click now and then lands nowhere (the pointer at 0,0).
+    bool OpenMenu(const std::string& name, pid_t owner) const;
 
 private:
     TChildProcess trayer_;

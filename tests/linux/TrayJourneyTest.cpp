@@ -14,7 +14,6 @@ namespace {
 
 const char TrayIconName[] = "Vadrome";       // the product's title
 const char MainWindowName[] = "Guest Book";  // the page's title in the caption
-const unsigned ShowBoundMs = 10000;
 
 bool Visible(const std::string& name) { return !OnScreen::VisibleWindows(name).empty(); }
 
@@ -58,10 +57,7 @@ TEST_CASE("the splash shows until the first page; the tray icon hides and shows 
     CHECK(WaitUntil(ShowBoundMs, [&] { return Visible(MainWindowName); }));
 
     // Right click: the menu; About from it, closed with Enter.
-    tray.Raise();
-    const size_t windowsBefore = OnScreen::VisibleWindowsOf(runner.Id()).size();
-    OnScreen::Click(icon, 3);
-    CHECK(WaitUntil(ShowBoundMs, [&] { return OnScreen::VisibleWindowsOf(runner.Id()).size() > windowsBefore; }));
+    CHECK(tray.OpenMenu(TrayIconName, runner.Id()));
     OnScreen::Screenshot("tray-menu.png");
     OnScreen::Key("a");
     CHECK(WaitUntil(ShowBoundMs, [&] { return Visible("^About$"); }));
@@ -71,9 +67,7 @@ TEST_CASE("the splash shows until the first page; the tray icon hides and shows 
 
     // Exit from the menu stops both servers cleanly.
     const long long shutdowns = Count(site.WorkFile("mysqld.log"), "mysqld: Shutdown complete");
-    tray.Raise();
-    OnScreen::Click(icon, 3);
-    CHECK(WaitUntil(ShowBoundMs, [&] { return OnScreen::VisibleWindowsOf(runner.Id()).size() > windowsBefore; }));
+    CHECK(tray.OpenMenu(TrayIconName, runner.Id()));
     OnScreen::Key("x");
     CheckAllEndedCleanly(site, runner, shutdowns);
     CHECK(WIFEXITED(*runner.ExitStatus()));
