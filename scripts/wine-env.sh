@@ -33,6 +33,8 @@ wine_env_start() {
     winedbg --command "info proc" 2>/dev/null </dev/null | grep -q "'explorer.exe'" && break
     sleep 0.1
   done
+  # A program started now, with the desktop up, must start and end cleanly.
+  wine cmd /c exit </dev/null >/dev/null 2>&1 || true
 }
 
 wine_env_stop() {
