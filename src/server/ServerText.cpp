@@ -36,6 +36,24 @@ bool IsKeyLine(const std::string& line, const std::string& key) {
     return equals != std::string::npos && SameName(std::string_view(line).substr(0, equals), key);
 }
 
+// One line of a text: where it starts, where the next starts, its content without the line end.
+struct TLineSpan {
+    size_t Start, Next;
+    std::string Line;
+};
+
+std::vector<TLineSpan> LineSpans(const std::string& text) {
+    std::vector<TLineSpan> spans;
+    for (size_t start = 0; start < text.size();) {
+        const size_t newline = text.find('\n', start);
+        const size_t next = newline == std::string::npos ? text.size() : newline + 1;
+        std::string line = text.substr(start, next - start);
+        line.resize(std::min(line.size(), line.find_first_of("\r\n")));
+        spans.push_back({start, next, std::move(line)});
+        start = next;
+    }
+    return spans;
+}
 }  // namespace
 
 std::string SlashForm(std::string path) {
@@ -142,17 +160,11 @@ std::string SetIniKey(const std::string& text, const std::string& section, const
     const std::string entry = key + "=" + value;
     bool inSection = false;
     size_t insertAt = std::string::npos;  // after the section's last non-blank line
-    for (size_t start = 0; start < text.size();) {
-        const size_t newline = text.find('\n', start);
-        const size_t next = newline == std::string::npos ? text.size() : newline + 1;
-        std::string line = text.substr(start, next - start);
-        const size_t contentEnd = line.find_first_of("\r\n");
-        line.resize(contentEnd == std::string::npos ? line.size() : contentEnd);
+    for (const auto& [start, next, line] : LineSpans(text)) {
         if (const auto name = SectionOf(line)) inSection = SameName(*name, section);
         if (inSection && IsKeyLine(line, key))
             return text.substr(0, start) + entry + text.substr(start + line.size());
         if (inSection && !Trim(line).empty()) insertAt = next;
-        start = next;
     }
     if (insertAt == std::string::npos) {
         const bool needsBreak = !text.empty() && text.back() != '\n';
@@ -164,15 +176,9 @@ std::string SetIniKey(const std::string& text, const std::string& section, const
 
 std::string DeleteIniKey(const std::string& text, const std::string& section, const std::string& key) {
     bool inSection = false;
-    for (size_t start = 0; start < text.size();) {
-        const size_t newline = text.find('\n', start);
-        const size_t next = newline == std::string::npos ? text.size() : newline + 1;
-        std::string line = text.substr(start, next - start);
-        const size_t contentEnd = line.find_first_of("\r\n");
-        line.resize(contentEnd == std::string::npos ? line.size() : contentEnd);
+    for (const auto& [start, next, line] : LineSpans(text)) {
         if (const auto name = SectionOf(line)) inSection = SameName(*name, section);
         if (inSection && IsKeyLine(line, key)) return text.substr(0, start) + text.substr(next);
-        start = next;
     }
     return text;
 }
