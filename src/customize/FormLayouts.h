@@ -124,3 +124,17 @@ void TakeAddressChoices(TForm& f) {
     f.IP = AddressSettingOf(f.cboIP.ItemIndex());
     f.Port = f.SpinEdit1.Value();
 }
+
+// The About box's texts, then the labels placed by the shared rule once the toolkit has sized them.
+template <class TForm>
+void FillAboutLabels(TForm& f) {
+    f.lblTitle.SetText(f.AppTitle);
+    f.lblVersion.SetText("Version " + f.AppVersion);
+    f.lblCopyright.SetText(f.NoticeText);
+    const TAboutLayout layout = LayOutAbout(f.ClientWidth(), f.imgIcon.Bounds().Width, f.lblTitle.Bounds().Width,
+                                            f.lblVersion.Bounds().Width, f.lblCopyright.Bounds().Width);
+    f.lblTitle.SetLeft(layout.TitleLeft);
+    f.imgIcon.SetLeft(layout.IconLeft);
+    f.lblVersion.SetLeft(layout.VersionLeft);
+    f.lblCopyright.SetLeft(layout.NoticeLeft);
+}

@@ -48,15 +48,7 @@ void TfrmKorvaneAbout::FormShow() {
     UniqueIcon icon = LoadAboutIcon();
     imgIcon.SetIcon(icon.Get());
     icon_ = std::move(icon);
-    lblTitle.SetText(AppTitle);
-    lblVersion.SetText("Version " + AppVersion);
-    lblCopyright.SetText(NoticeText);
-    const TAboutLayout layout = LayOutAbout(ClientWidth(), imgIcon.Bounds().Width, lblTitle.Bounds().Width,
-                                            lblVersion.Bounds().Width, lblCopyright.Bounds().Width);
-    lblTitle.SetLeft(layout.TitleLeft);
-    imgIcon.SetLeft(layout.IconLeft);
-    lblVersion.SetLeft(layout.VersionLeft);
-    lblCopyright.SetLeft(layout.NoticeLeft);
+    FillAboutLabels(*this);
 }
 
 void TfrmKorvaneAbout::btnOKClick() { Close(mrOk); }

@@ -43,15 +43,7 @@ std::vector<TControlDef> TfrmKorvaneAbout::Controls() {
 void TfrmKorvaneAbout::FormShow() {
     icon_ = LoadAboutIcon();
     imgIcon.SetIcon(icon_.Get());
-    lblTitle.SetText(AppTitle);
-    lblVersion.SetText("Version " + AppVersion);
-    lblCopyright.SetText(NoticeText);
-    const TAboutLayout layout = LayOutAbout(ClientWidth(), imgIcon.Bounds().Width, lblTitle.Bounds().Width,
-                                            lblVersion.Bounds().Width, lblCopyright.Bounds().Width);
-    lblTitle.SetLeft(layout.TitleLeft);
-    imgIcon.SetLeft(layout.IconLeft);
-    lblVersion.SetLeft(layout.VersionLeft);
-    lblCopyright.SetLeft(layout.NoticeLeft);
+    FillAboutLabels(*this);
 }
 
 void TfrmKorvaneAbout::btnOKClick() { Close(mrOk); }
