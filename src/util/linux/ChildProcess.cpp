@@ -79,11 +79,13 @@ TChildProcess::~TChildProcess() { Kill(); }
 
 bool TChildProcess::Running() {
     if (pid_ <= 0 || reaped_) return false;
-    int status = 0;
-    const pid_t result = ::waitpid(pid_, &status, WNOHANG);
-    if (result == 0) return true;
-    if (result == pid_) status_ = status;
-    reaped_ = true;  // reaped now, or not ours to wait for
+    siginfo_t info{};
+    if (::waitid(P_PID, static_cast<id_t>(pid_), &info, WEXITED | WNOHANG | WNOWAIT) != 0) {
+        reaped_ = true;  // not ours to wait for
+        return false;
+    }
+    if (info.si_pid == 0) return true;
+    EndGroupAndReap();
     return false;
 }
 
@@ -96,17 +98,23 @@ bool TChildProcess::Signal(int signal) {
 
 void TChildProcess::Kill() {
     if (pid_ <= 0) return;
-    // Its group outlives it while a member runs; the id is not reused till then.
-    ::kill(-pid_, SIGKILL);
     if (!reaped_) {
         ::kill(pid_, SIGKILL);
-        int status = 0;
-        while (::waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
-        }
-        if (!status_) status_ = status;
-        reaped_ = true;
+        EndGroupAndReap();
     }
     pid_ = 0;
+}
+
+// Unreaped, it still holds its id, so its group's id names its group and no
+// other; once reaped, the id may go to another process.
+void TChildProcess::EndGroupAndReap() {
+    if (::getpgid(pid_) == pid_) ::kill(-pid_, SIGKILL);
+    int status = 0;
+    pid_t result;
+    while ((result = ::waitpid(pid_, &status, 0)) < 0 && errno == EINTR) {
+    }
+    if (result == pid_ && !status_) status_ = status;
+    reaped_ = true;
 }
 
 bool TChildProcess::WaitFor(unsigned limitMs) {

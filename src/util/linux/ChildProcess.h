@@ -21,7 +21,8 @@ public:
 
     explicit operator bool() const { return pid_ > 0; }
     pid_t Id() const { return pid_; }
-    // Reaps it when it has ended; false when it has ended or none is held.
+    // Reaps it when it has ended (what is left of its group ended first); false when it has ended or
+    // none is held.
     bool Running();
     // The wait status once reaped (see waitpid).
     std::optional<int> ExitStatus() const { return status_; }
@@ -35,6 +36,8 @@ public:
     void Release() { pid_ = 0; }
 
 private:
+    void EndGroupAndReap();
+
     pid_t pid_ = 0;
     std::optional<int> status_;
     bool reaped_ = false;

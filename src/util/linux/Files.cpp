@@ -104,7 +104,12 @@ void WriteFileReplacing(const std::string& path, const std::string& bytes, unsig
     {
         UniqueFd fd(::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, mode));
         if (!fd) ThrowFileError("Unable to create", temporary);
-        WriteAll(fd.Get(), bytes.data(), bytes.size(), temporary);
+        try {
+            WriteAll(fd.Get(), bytes.data(), bytes.size(), temporary);
+        } catch (...) {
+            ::unlink(temporary.c_str());  // a full disc keeps no half copy
+            throw;
+        }
         // The mode as asked, whatever the umask took away.
         if (::fchmod(fd.Get(), mode) != 0 || (durable && ::fsync(fd.Get()) != 0)) {
             const int error = errno;
