@@ -6,6 +6,7 @@
 #include "customize/CustomizeRules.h"
 #include "launcher/CommandLine.h"
 #include "launcher/Modes.h"
+#include "launcher/StampRules.h"
 #include "shell/MainForm.h"
 #include "util/ChildProcess.h"
 #include "util/Errors.h"
@@ -121,7 +122,7 @@ bool TCustomizeBuild::Stamp(const TfrmBrand& form, const std::string& newExe) {
     if (*settingsResult != 0) return false;
     // The child's work is checked, not assumed: a resource update can fail
     // without a word, for instance when a scanner holds the file.
-    if (ReadRcDataOf(newExe, "RES_CONFIG_INI") != TShellKit::ReadFileText(runner_.BrandIniPath))
+    if (ReadRcDataOf(newExe, ConfigEntryName) != TShellKit::ReadFileText(runner_.BrandIniPath))
         throw Exception("The settings could not be stamped into \"" + newExe + "\".");
     return true;
 }

@@ -15,7 +15,6 @@
 namespace {
 
 constexpr unsigned DownsizePauseMs = 60;
-constexpr unsigned AloneWaitLimitMs = 30000;
 
 std::string AppFile(const char* relative) { return TShellKit::GetAppPath() + relative; }
 

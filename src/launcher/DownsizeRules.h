@@ -15,6 +15,8 @@ struct TDownsizeItem {
 };
 
 inline constexpr int FirstDownsizeFlag = 2;
+// A runner the user leaves open must not keep the mode waiting for ever.
+inline constexpr unsigned AloneWaitLimitMs = 30000;
 inline constexpr char DownsizeFavoritesFile[] = "bin\\Favorites.ini";
 
 // One row per flag, its items removed in this order.

@@ -93,8 +93,9 @@ void RunRenameMode(const TCommandLine& args) {
     if (StartTarget(target)) return;
     // A scanner may take the new program away as it starts: the old one comes back.
     const DWORD startError = GetLastError();
-    const EOSError error("Cannot start file \"" + target + "\"." + (startError ? " " + LastErrorText(startError) : ""),
-                         startError);
+    std::string reason;
+    if (startError) reason.append(" ").append(LastErrorText(startError));
+    const EOSError error("Cannot start file \"" + target + "\"." + reason, startError);
     if (oldContent.empty()) HandleEscapedError(&error);
     Guarded([&] { ReplaceFileContent(target, oldContent); });
     GiveUp(error, target);

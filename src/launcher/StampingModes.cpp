@@ -4,6 +4,7 @@
 
 #include "launcher/LastResort.h"
 #include "launcher/Modes.h"
+#include "launcher/StampRules.h"
 #include "launcher/TargetWait.h"
 #include "util/ChildProcess.h"
 #include "util/Errors.h"
@@ -17,9 +18,6 @@ namespace {
 
 constexpr unsigned StampWaitMs = 50;
 constexpr unsigned SetupWaitMs = 60;
-// A quitting runner lets go of its executable within seconds, a virus scanner
-// of a fresh copy soon after: a target held longer is reported, not waited for.
-constexpr unsigned InUseLimitSeconds = 30;
 
 // The platform's error from opening the target for exclusive writing; 0 when it opened.
 DWORD ExclusiveWriteError(const std::string& target) {
@@ -32,9 +30,7 @@ DWORD ExclusiveWriteError(const std::string& target) {
 
 EFileError TargetError(const std::string& target, DWORD error) {
     if (IsInUseError(error))
-        return EFileError("File \"" + target + "\" is still in use after " + std::to_string(InUseLimitSeconds) +
-                              " seconds. " + LastErrorText(error),
-                          error);
+        return EFileError(TargetInUseText(target) + ". " + LastErrorText(error), error);
     return EFileError("Cannot write file \"" + target + "\". " + LastErrorText(error), error);
 }
 
@@ -44,7 +40,7 @@ void WaitUntilWritable(const std::string& target, unsigned pauseMs) {
     const ULONGLONG start = GetTickCount64();
     for (;;) {
         const DWORD error = ExclusiveWriteError(target);
-        switch (NextTargetWaitStep(error, GetTickCount64() - start, InUseLimitSeconds * 1000ull)) {
+        switch (NextTargetWaitStep(error, GetTickCount64() - start, TargetInUseLimitSeconds * 1000ull)) {
         case TTargetWaitStep::Write:
             return;
         case TTargetWaitStep::Wait:
@@ -76,7 +72,8 @@ void OpenUnlessAsked(const TCommandLine& args, const std::string& target) {
 // The user said Yes to new settings: a child that failed, or one that ended
 // well while the resource stayed as it was, must not pass for a change.
 bool SettingsTook(const std::string& target, const std::string& config, std::optional<unsigned long> exitCode) {
-    return exitCode == 0u && ReadRcDataOf(target, "RES_CONFIG_INI") == TShellKit::ReadFileText(config);
+    const std::optional<int> code = exitCode ? std::optional<int>(static_cast<int>(*exitCode)) : std::nullopt;
+    return StampTook(code, ReadRcDataOf(target, ConfigEntryName), TShellKit::ReadFileText(config));
 }
 
 void RunSetup(const TCommandLine& args) {

@@ -15,3 +15,7 @@ TTargetWaitStep NextTargetWaitStep(unsigned openError, unsigned long long waited
     if (IsInUseError(openError) && waitedMs < limitMs) return TTargetWaitStep::Wait;
     return TTargetWaitStep::GiveUp;
 }
+
+std::string TargetInUseText(const std::string& target) {
+    return "File \"" + target + "\" is still in use after " + std::to_string(TargetInUseLimitSeconds) + " seconds";
+}

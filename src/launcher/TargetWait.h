@@ -2,6 +2,7 @@
 // open is waited for, up to a limit; one that cannot be written at all
 // (access denied, a write-protected medium, gone) is not waited for.
 #pragma once
+#include <string>
 
 enum class TTargetWaitStep { Write, Wait, GiveUp };
 
@@ -16,3 +17,5 @@ bool IsInUseError(unsigned openError);
 // A quitting runner lets go of its executable within seconds: a target held
 // longer is reported, not waited for.
 inline constexpr unsigned TargetInUseLimitSeconds = 30;
+// "File "<target>" is still in use after 30 seconds", with no final period.
+std::string TargetInUseText(const std::string& target);

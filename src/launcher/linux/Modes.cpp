@@ -22,6 +22,7 @@
 #include "util/Guard.h"
 #include "util/linux/Files.h"
 #include "util/linux/ChildProcess.h"
+#include "util/linux/Clock.h"
 #include "util/linux/Processes.h"
 
 namespace {
@@ -59,9 +60,7 @@ void WaitUntilFree(const std::string& target, unsigned pauseMs) {
     const auto start = std::chrono::steady_clock::now();
     while (!HoldProcessesRunning(target).empty()) {
         if (std::chrono::steady_clock::now() - start > std::chrono::seconds(TargetInUseLimitSeconds))
-            throw EFileError("File \"" + target + "\" is still in use after " +
-                                 std::to_string(TargetInUseLimitSeconds) + " seconds",
-                             ETXTBSY);
+            throw EFileError(TargetInUseText(target), ETXTBSY);
         Sleep(pauseMs);
     }
 }
@@ -201,7 +200,11 @@ void RemoveDownsizeItem(const TDownsizeItem& item) {
 // starts the runner again.
 int RunDownsize(const TCommandLine& args) {
     const std::string self = LinuxFiles::ExeFileName();
-    while (!HoldProcessesRunning(self).empty()) Sleep(SetupWaitMs);
+    const long long deadline = MonotonicMs() + AloneWaitLimitMs;
+    while (!HoldProcessesRunning(self).empty()) {
+        if (MonotonicMs() >= deadline) throw Exception(DownsizeBusyText(self));
+        Sleep(SetupWaitMs);
+    }
     Sleep(SetupWaitMs);
     const auto& rows = DownsizeRows();
     for (size_t i = 0; i < rows.size(); ++i)
@@ -275,6 +278,6 @@ int RunAndWait(const std::vector<std::string>& arguments) {
     TChildProcess child = SpawnChild(options);
     while (!child.WaitFor(60000)) {
     }
-    const int status = *child.ExitStatus();
+    const int status = child.ExitStatus().value_or(-1);
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
