@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "shell/PopupRules.h"
@@ -72,8 +73,14 @@ struct TBrowserFormSignals {
         auto& form = *static_cast<TfrmBrowser*>(self);
         AtCallbackEdge(form.Handle(), [&] { form.WebBrowser1ReadyToShow(); });
     }
-    // Freed from the main loop: never inside a handler of its own web view.
+    // Freed from the main loop: never inside a handler of its own web view, nor
+    // under a print dialog of its own that runs a loop (a page closed it meanwhile).
     static gboolean Release(gpointer self) {
+        auto& form = *static_cast<TfrmBrowser*>(self);
+        if (form.InModalLoop()) {
+            form.releaseAfterModal_ = true;
+            return G_SOURCE_REMOVE;
+        }
         auto& popups = Popups();
         const auto found = std::find_if(popups.begin(), popups.end(), [&](const auto& form) { return form.get() == self; });
         if (found != popups.end()) popups.erase(found);
@@ -85,7 +92,7 @@ TfrmBrowser::TfrmBrowser(WebKitWebView* opener, const std::string& homeUrl, cons
     : TBrowserFrame(PopupDesign, "", TBuild::Later), HomeUrl(homeUrl), FavoritesFile(favoritesFile), opener_(opener) {
     BuildComponents();
     opener_ = nullptr;
-    BuildFavoritesMenu();  // the items read FavoritesFile, which the opener set
+    if (!FavoritesFile.empty()) BuildFavoritesMenu();  // the items read FavoritesFile, which the opener set
     Connect(WebBrowser1, "ready-to-show", G_CALLBACK(TBrowserFormSignals::ReadyToShow));
 }
 
@@ -130,6 +137,10 @@ void TfrmBrowser::FormClose() {
     closing_ = true;
     gtk_widget_hide(GTK_WIDGET(Handle()));
     g_idle_add(TBrowserFormSignals::Release, this);
+}
+
+void TfrmBrowser::ModalLoopEnded() {
+    if (std::exchange(releaseAfterModal_, false)) g_idle_add(TBrowserFormSignals::Release, this);
 }
 
 void TfrmBrowser::PlaceWindow() {

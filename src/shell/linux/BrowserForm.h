@@ -30,10 +30,12 @@ protected:
     std::string HomePage() const override { return HomeUrl; }
     std::string FavoritesPath() const override { return FavoritesFile; }
     void BrowserWindowClosed() override { FormClose(); }
+    void ModalLoopEnded() override;
 
 private:
     friend struct TBrowserFormSignals;
     void PlaceWindow();
     WebKitWebView* opener_;  // only while the web view is made
     bool closing_ = false;
+    bool releaseAfterModal_ = false;
 };

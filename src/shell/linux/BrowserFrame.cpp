@@ -732,17 +732,29 @@ void TBrowserFrame::mnuMenu_SaveAsClick() {
                    });
 }
 
+template <class TRun>
+void TBrowserFrame::RunModal(TRun run) {
+    ++modalLoops_;
+    run();
+    if (--modalLoops_ == 0) ModalLoopEnded();
+}
+
 void TBrowserFrame::mnuMenu_PageSetupClick() {
-    pageSetup_ = GObjectPtr<GtkPageSetup>::Adopt(
-        gtk_print_run_page_setup_dialog(Handle(), pageSetup_.Get(), printSettings_.Get()));
+    RunModal([&] {
+        pageSetup_ = GObjectPtr<GtkPageSetup>::Adopt(
+            gtk_print_run_page_setup_dialog(Handle(), pageSetup_.Get(), printSettings_.Get()));
+    });
 }
 
 void TBrowserFrame::mnuMenu_PrintClick() {
     auto print = GObjectPtr<WebKitPrintOperation>::Adopt(webkit_print_operation_new(WebBrowser1));
     if (pageSetup_) webkit_print_operation_set_page_setup(print.Get(), pageSetup_.Get());
     if (printSettings_) webkit_print_operation_set_print_settings(print.Get(), printSettings_.Get());
-    if (webkit_print_operation_run_dialog(print.Get(), Handle()) == WEBKIT_PRINT_OPERATION_RESPONSE_PRINT)
-        printSettings_ = GObjectPtr<GtkPrintSettings>::RefSink(webkit_print_operation_get_print_settings(print.Get()));
+    RunModal([&] {
+        if (webkit_print_operation_run_dialog(print.Get(), Handle()) == WEBKIT_PRINT_OPERATION_RESPONSE_PRINT)
+            printSettings_ =
+                GObjectPtr<GtkPrintSettings>::RefSink(webkit_print_operation_get_print_settings(print.Get()));
+    });
 }
 
 // The find bar below the page: it searches as one types, Enter finds the next.

@@ -158,6 +158,10 @@ protected:
 
     // Window full screen or back as it was, also where no window manager does it.
     void SetWindowFullScreen(bool fullScreen);
+    // A dialog of ours that runs a loop of its own (print, page setup) is up.
+    bool InModalLoop() const { return modalLoops_ > 0; }
+    // The last such dialog has returned.
+    virtual void ModalLoopEnded() {}
 
 private:
     GtkWidget* CreateCoolBar();
@@ -171,6 +175,11 @@ private:
     void CreateActions();
     void ConnectWebView();
     void SelectAddress(int index);
+
+    // Runs a dialog's own loop, counted: the window must not be freed under it.
+    template <class TRun>
+    void RunModal(TRun run);
+    int modalLoops_ = 0;
 
     friend struct TFrameSignals;  // the trampolines
     TFrameDesign design_;
