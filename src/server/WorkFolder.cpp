@@ -32,10 +32,11 @@ void TRunner::CheckWorkFolder() {
     if (!folder.TrustedOwner)
         Refuse(TWorkFolderFault::ForeignOwner, WorkDir, folder.Owner.empty() ? "unknown" : folder.Owner);
     if (folder.Private) return;
-    // Left open to every user by an earlier runner: what others put in it is refused, the rest closed.
+    // Left open to every user by an earlier runner: closed first, so nothing comes in after the
+    // look; what others had put in it is refused.
+    if (!MakeFolderPrivate(WorkDir)) Refuse(TWorkFolderFault::NotPrivate, WorkDir);
     if (const std::string entry = ForeignEntryIn(WorkDir); !entry.empty())
         Refuse(TWorkFolderFault::ForeignEntry, WorkDir, entry);
-    if (!MakeFolderPrivate(WorkDir)) Refuse(TWorkFolderFault::NotPrivate, WorkDir);
 }
 
 // Copied whole, and only when the work folder holds no copy of this disc and
