@@ -98,7 +98,6 @@ int ParseSplashSeconds(const std::string& value) {
 }
 
 bool IsHiddenStartCommand(int showCommand) {
-    constexpr int RelaunchShowBase = 6000;
     switch (showCommand - RelaunchShowBase) {
     case 0:  // SW_HIDE
     case 2:  // SW_SHOWMINIMIZED

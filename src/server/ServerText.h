@@ -40,6 +40,9 @@ int ParsePortSetting(const std::string& value);
 int ParseIntegerSetting(const std::string& value);
 // Whole seconds of SplashTime; 0 for anything that is not a decimal integer.
 int ParseSplashSeconds(const std::string& value);
+// Show commands of 6000 and more mark the relaunched instance; the rest is the
+// show command the first launch was given.
+inline constexpr int RelaunchShowBase = 6000;
 // Relaunch show commands asking for a hidden or minimized start.
 bool IsHiddenStartCommand(int showCommand);
 

@@ -17,16 +17,6 @@
 
 namespace {
 
-// Runs one unguarded step; a failure names the step it came from.
-template <class F>
-void NamedStep(const std::string& what, F&& step) {
-    try {
-        step();
-    } catch (const std::exception& error) {
-        throw Exception(what + ": " + error.what());
-    }
-}
-
 // Terminating is asynchronous: a process's windows go only once it has ended.
 constexpr DWORD ProcessEndWaitMs = 5000;
 

@@ -40,7 +40,9 @@ TSite::TSite(const std::string& name) {
     Root = "/tmp/vadrome linux e2e " + std::to_string(::getpid()) + " " + name;
     Dir = Root + "/Mein Gästebuch " + name;
     Exe = Dir + "/vadrome";
-    Shell("mkdir -p " + Quoted(Root) + " && cp -a " + Quoted(std::getenv("VADROME_LINUX_DEMO")) + " " + Quoted(Dir));
+    // The web server's unprivileged user passes through to the site whatever the umask.
+    Shell("mkdir -p " + Quoted(Root) + " && cp -a " + Quoted(std::getenv("VADROME_LINUX_DEMO")) + " " + Quoted(Dir) +
+          " && chmod a+x " + Quoted(Root) + " " + Quoted(Dir));
     ::setenv("XDG_STATE_HOME", (Root + "/state").c_str(), 1);
     // Other programs on this machine start their web servers from port 80 too.
     ConfiguredPort = 20000 + ::getpid() % 20000;

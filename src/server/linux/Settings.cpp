@@ -1,5 +1,6 @@
 // Config.ini (written from the executable's own data at every start) and Brand.ini.
 #include "server/linux/Runner.h"
+#include "launcher/StampRules.h"
 #include "server/ServerText.h"
 #include "util/Errors.h"
 #include "util/Guard.h"
@@ -9,7 +10,6 @@
 namespace {
 
 const char SettingsSection[] = "INI";
-const char ConfigEntry[] = "RES_CONFIG_INI";
 
 std::string ReadIfThere(const std::string& path) {
     return LinuxFiles::FileExists(path) ? LinuxFiles::ReadFile(path) : std::string();
@@ -23,8 +23,8 @@ void WriteIniFileKey(const std::string& path, const std::string& key, const std:
 
 std::string TRunner::ExtractConfigFile() {
     const TEmbeddedData data = LinuxFiles::ReadEmbeddedData(LinuxFiles::ExeFileName());
-    const auto config = data.find(ConfigEntry);
-    if (config == data.end()) throw Exception("The executable carries no settings (" + std::string(ConfigEntry) + ")");
+    const auto config = data.find(ConfigEntryName);
+    if (config == data.end()) throw Exception("The executable carries no settings (" + std::string(ConfigEntryName) + ")");
     const std::string path = WorkDir + "/Config.ini";
     LinuxFiles::WriteFileReplacing(path, config->second);
     return path;

@@ -27,19 +27,8 @@
 
 namespace {
 
-constexpr int RelaunchShowBase = 6000;
 constexpr int ShowNormal = 1;
 constexpr unsigned BrowserPollMs = 330;
-
-// Runs one unguarded step; a failure names the step it came from.
-template <class F>
-void NamedStep(const std::string& what, F&& step) {
-    try {
-        step();
-    } catch (const std::exception& error) {
-        throw Exception(what + ": " + error.what());
-    }
-}
 
 // Where a second start of the folder finds the first runner of the same user:
 // abstract, so a read-only folder needs no socket file, and named from the
