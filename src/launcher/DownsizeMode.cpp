@@ -7,6 +7,7 @@
 
 #include "launcher/DownsizeRules.h"
 #include "launcher/Modes.h"
+#include "server/Runner.h"
 #include "server/ServerText.h"
 #include "util/Errors.h"
 #include "util/Guard.h"
@@ -50,7 +51,9 @@ void RemoveUnusedLibraries() {
 // first; a runner the user leaves open must not keep the mode for ever.
 bool WaitToBeAlone() {
     const ULONGLONG deadline = GetTickCount64() + AloneWaitLimitMs;
-    while (TShellKit::FindProcessesByPath(TShellKit::GetExeFileName()).size() >= 2) {
+    // Another user's runner is not ours to see, but its lock is.
+    while (TShellKit::FindProcessesByPath(TShellKit::GetExeFileName()).size() >= 2 ||
+           TShellKit::InstanceRuns(AppFolderLockName())) {
         if (GetTickCount64() >= deadline) return false;
         TShellKit::ProcessMessagesAndSleep(DownsizePauseMs);
     }

@@ -9,6 +9,9 @@
 #include "server/ServerRules.h"
 #include "util/ChildProcess.h"
 
+// The machine-wide lock a runner of this application folder holds while it runs.
+std::string AppFolderLockName();
+
 class TRunner {
 public:
     TRunner() = default;

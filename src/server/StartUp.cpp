@@ -37,10 +37,12 @@ void MaskFloatingPointExceptions() {
 // One runner per distribution folder, machine-wide: a runner of the same
 // folder under another name, in another session or elevated would start
 // servers of the same bin folder on the same data.
-std::string TRunner::SingleInstanceName() {
+std::string AppFolderLockName() {
     const std::string folder = TShellKit::GetAppDir();
     return RunnerLockName(TShellKit::GetFolderIdentity(folder), UpperAscii(folder));
 }
+
+std::string TRunner::SingleInstanceName() { return AppFolderLockName(); }
 
 // In the servers' job: a runner that dies must not leave a topmost splash behind.
 TChildProcess TRunner::StartSplashProcess() {

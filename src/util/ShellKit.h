@@ -128,6 +128,8 @@ public:
 #ifdef _WIN32
     // Windows and the shell
     static bool IsFirstInstance(const std::string& name);
+    // Whether some process holds the lock of that name, ours to open or not.
+    static bool InstanceRuns(const std::string& name);
     static void ForceForegroundWindow(HWND window);
     static void SetBusy(bool busy, HWND control = nullptr);
     static void ShellOpenFolder(const std::string& path, int showCommand);

@@ -2,6 +2,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include "util/Handles.h"
 #include "util/Maker.h"
 #include "util/MessageBox.h"
 #include "util/ShellKit.h"
@@ -89,6 +90,12 @@ bool TShellKit::IsFirstInstance(const std::string& name) {
     // Never closed: the name stays taken until the process ends.
     HANDLE mutex = CreateMutexW(nullptr, FALSE, Widen(name).c_str());
     return mutex && GetLastError() != ERROR_ALREADY_EXISTS;
+}
+
+bool TShellKit::InstanceRuns(const std::string& name) {
+    UniqueHandle mutex(OpenMutexW(SYNCHRONIZE, FALSE, Widen(name).c_str()));
+    // Another user's or an elevated runner's lock exists but is not ours to open.
+    return mutex || GetLastError() == ERROR_ACCESS_DENIED;
 }
 
 void TShellKit::ForceForegroundWindow(HWND window) {

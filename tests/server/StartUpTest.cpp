@@ -210,7 +210,7 @@ TEST_CASE("web server wait: one that stays single is bounded") {
 TEST_CASE("start-up ends a database server left over, not one a live process started, and looks without the "
           "debug privilege") {
     Distribution distribution;
-    const std::string mysqld = "\"" + distribution.MySqlExe() + "\" 60000";
+    const std::string mysqld = std::string("\"") + distribution.MySqlExe() + "\" 60000";
     const TChildProcess owner = StartChildProcess(FakeServerPath(), "adopt " + mysqld, SW_HIDE, "");
     CHECK(RunAndWaitForExitCode(FakeServerPath(), "orphan " + mysqld, SW_HIDE, "") == 0u);
     REQUIRE(WaitUntil([&] { return TShellKit::FindProcessesByPath(distribution.MySqlExe()).size() == 2; }));
