@@ -21,6 +21,7 @@
 #include "util/Errors.h"
 #include "util/Guard.h"
 #include "util/linux/Files.h"
+#include "util/linux/GObjectPtr.h"
 #include "util/linux/ChildProcess.h"
 #include "util/linux/Clock.h"
 #include "util/linux/Processes.h"
@@ -270,13 +271,46 @@ void StartDetached(const std::vector<std::string>& arguments) {
     SpawnChild(options).Release();
 }
 
+namespace {
+
+constexpr unsigned ChildPollMs = 20;
+
+// While a child works, the runner's windows stay drawn and take no input.
+class TBusyWindows {
+public:
+    TBusyWindows() {
+        GList* windows = gtk_window_list_toplevels();
+        for (GList* item = windows; item; item = item->next) {
+            GtkWidget* window = GTK_WIDGET(item->data);
+            if (!gtk_widget_get_sensitive(window)) continue;
+            gtk_widget_set_sensitive(window, FALSE);
+            windows_.push_back(GObjectPtr<GtkWidget>::RefSink(window));
+        }
+        g_list_free(windows);
+    }
+    ~TBusyWindows() {
+        for (const GObjectPtr<GtkWidget>& window : windows_) gtk_widget_set_sensitive(window.Get(), TRUE);
+    }
+    TBusyWindows(const TBusyWindows&) = delete;
+    TBusyWindows& operator=(const TBusyWindows&) = delete;
+
+private:
+    std::vector<GObjectPtr<GtkWidget>> windows_;
+};
+
+}  // namespace
+
 int RunAndWait(const std::vector<std::string>& arguments) {
     TSpawnOptions options;
     options.Arguments = arguments;
     options.KeepOutput = true;
     options.OwnProcessGroup = false;
     TChildProcess child = SpawnChild(options);
-    while (!child.WaitFor(60000)) {
+    const TBusyWindows busy;
+    while (child.Running()) {
+        while (g_main_context_iteration(nullptr, FALSE)) {
+        }
+        Sleep(ChildPollMs);
     }
     const int status = child.ExitStatus().value_or(-1);
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
