@@ -82,7 +82,6 @@ void TfrmSplash::FormShow() {
     const TSplashBounds bounds = CentredSplashBounds(picture.Width, picture.Height, screen.width, screen.height);
     gtk_widget_set_size_request(Image1, bounds.Width, bounds.Height);
     gtk_window_move(Handle(), screen.x + bounds.Left, screen.y + bounds.Top);
-    FShown = true;
 }
 
 void RunSplashMode(const std::string& settingsPath) {

@@ -26,7 +26,6 @@ public:
 private:
     GObjectPtr<GtkWidget> window_;
     TSignalConnection click_;
-    bool FShown = false;
 };
 
 // The pixels of a decoded picture, translucent parts on the given colour.

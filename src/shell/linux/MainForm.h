@@ -106,6 +106,8 @@ private:
     TChildProcess StartSplashProcess() override;
 
     TTimeoutSource timer1_, tmrCloseSplash_, mediumCheck_;
+    TTimeoutSource trayPick_;  // a pick runs from the main loop: Exit frees the menu
+    GtkWidget* pickedTrayItem_ = nullptr;
     std::vector<std::pair<GtkWidget*, THandler>> trayHandlers_;
     std::vector<TSignalConnection> traySignals_;
     GObjectPtr<GtkWidget> trayMenu_;

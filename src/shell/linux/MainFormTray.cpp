@@ -18,25 +18,19 @@ namespace {
 // A volume can vanish for a moment while the system remounts it.
 const unsigned MediumRecheckMs = 1000;
 
-struct TPostedItem {
-    TfrmMain* Form;
-    GtkWidget* Item;
-};
-
 }  // namespace
 
 struct TMainFormTraySignals {
     static TfrmMain& Form(gpointer self) { return *static_cast<TfrmMain*>(self); }
     // A pick runs from the main loop, not from inside the menu: Exit frees the menu.
     static void ItemActivated(GtkMenuItem* item, gpointer self) {
-        g_idle_add(
-            [](gpointer posted) {
-                const TPostedItem pick = *static_cast<TPostedItem*>(posted);
-                delete static_cast<TPostedItem*>(posted);
-                AtCallbackEdge(pick.Form->Handle(), [&] { pick.Form->TrayItemChosen(pick.Item); });
-                return G_SOURCE_REMOVE;
-            },
-            new TPostedItem{&Form(self), GTK_WIDGET(item)});
+        Form(self).pickedTrayItem_ = GTK_WIDGET(item);
+        Form(self).trayPick_.Start(0, PickDue, self);
+    }
+    static gboolean PickDue(gpointer self) {
+        Form(self).trayPick_.Forget();
+        AtCallbackEdge(Form(self).Handle(), [&] { Form(self).TrayItemChosen(Form(self).pickedTrayItem_); });
+        return G_SOURCE_REMOVE;
     }
     static gboolean WindowState(GtkWidget*, GdkEventWindowState* event, gpointer self) {
         AtCallbackEdge(Form(self).Handle(), [&] { Form(self).WindowStateChanged(*event); });
